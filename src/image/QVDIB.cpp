@@ -1,0 +1,171 @@
+#include "QVDIB.h"
+
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little,
+              "picture blocks are little-endian and addressed in place");
+
+QVDIB::~QVDIB()
+{
+    Free();
+}
+
+void QVDIB::Free()
+{
+    std::free(m_hDIB);
+    m_hDIB = nullptr;
+}
+
+const QVBitmapInfoHeader* QVDIB::GetHeader() const
+{
+    return reinterpret_cast<const QVBitmapInfoHeader*>(m_hDIB);
+}
+
+uint8_t* QVDIB::GetBits()
+{
+    if (!m_hDIB)
+        return nullptr;
+    return m_hDIB + GetHeader()->biSize + PaletteSize(GetHeader());
+}
+
+const uint8_t* QVDIB::GetBits() const
+{
+    return const_cast<QVDIB*>(this)->GetBits();
+}
+
+int QVDIB::GetWidth() const
+{
+    return m_hDIB ? GetHeader()->biWidth : 0;
+}
+
+int QVDIB::GetHeight() const
+{
+    return m_hDIB ? GetHeader()->biHeight : 0;
+}
+
+uint16_t QVDIB::GetBitCount() const
+{
+    return m_hDIB ? GetHeader()->biBitCount : 0;
+}
+
+int QVDIB::GetStride() const
+{
+    return m_hDIB ? int(Stride(GetWidth(), GetBitCount())) : 0;
+}
+
+size_t QVDIB::GetBlockSize() const
+{
+    if (!m_hDIB)
+        return 0;
+    const QVBitmapInfoHeader* h = GetHeader();
+    return size_t(h->biSize) + PaletteSize(h) + h->biSizeImage;
+}
+
+bool QVDIB::SameGeometry(const QVDIB& other) const
+{
+    return GetWidth() == other.GetWidth() && GetHeight() == other.GetHeight() &&
+           GetBitCount() == other.GetBitCount();
+}
+
+uint32_t QVDIB::Stride(int width, uint16_t bitCount)
+{
+    return ((uint32_t(width) * bitCount + 31) >> 3) & ~3u;
+}
+
+void QVDIB::InitHeader(QVBitmapInfoHeader* header, int width, int height, uint16_t bits)
+{
+    std::memset(header, 0, sizeof(*header));
+    header->biSize = sizeof(QVBitmapInfoHeader);
+    header->biWidth = width;
+    header->biHeight = height;
+    header->biPlanes = 1;
+    header->biCompression = 0;
+    if (bits <= 1) {
+        header->biBitCount = 1;
+    } else if (bits <= 4) {
+        header->biBitCount = 4;
+        header->biClrUsed = 16;
+    } else if (bits <= 8) {
+        header->biBitCount = 8;
+        header->biClrUsed = 256;
+    } else {
+        header->biBitCount = 24;
+    }
+    header->biSizeImage = Stride(width, header->biBitCount) * uint32_t(height);
+}
+
+uint16_t QVDIB::PaletteSize(const QVBitmapInfoHeader* header)
+{
+    if (!header)
+        return 0;
+    if (header->biClrUsed != 0)
+        return uint16_t(uint16_t(header->biClrUsed) * 4);
+    switch (header->biBitCount) {
+    case 1:
+        return 8;
+    case 4:
+        return 64;
+    case 8:
+        return 1024;
+    default:
+        return 0;
+    }
+}
+
+bool QVDIB::Allocate(const QVBitmapInfoHeader& header)
+{
+    Free();
+    const size_t size = size_t(header.biSize) + PaletteSize(&header) + header.biSizeImage;
+    // calloc: the colour table and the pixels start zero (black).
+    m_hDIB = static_cast<uint8_t*>(std::calloc(1, size));
+    if (!m_hDIB)
+        return false;
+    std::memcpy(m_hDIB, &header, sizeof(header));
+    return true;
+}
+
+bool QVDIB::Create(int width, int height, uint16_t bits)
+{
+    // Refuse what the 32-bit header cannot describe before touching the old block:
+    // negative sizes, and rows whose total size overflows biSizeImage.
+    if (width < 0 || height < 0)
+        return false;
+    QVBitmapInfoHeader header;
+    InitHeader(&header, width, height, bits);
+    const uint64_t stride = ((uint64_t(width) * header.biBitCount + 31) >> 3) & ~uint64_t(3);
+    if (stride * uint64_t(height) > UINT32_MAX)
+        return false;
+    return Allocate(header);
+}
+
+bool QVDIB::CopyFrom(const QVDIB* source)
+{
+    if (!source)
+        return false;
+    if (source == this)
+        return true;
+    const int width = source->GetWidth();
+    const int height = source->GetHeight();
+    const uint16_t bits = source->GetBitCount();
+
+    // A copy into a picture of the same geometry reuses its block: freshly
+    // allocated memory costs far more than the copy itself. The result is the
+    // same as Create followed by the copy.
+    // Every block's header comes from InitHeader, so equal geometry means equal
+    // headers and equal block sizes.
+    if (m_hDIB && !source->IsEmpty() && SameGeometry(*source)) {
+        InitHeader(reinterpret_cast<QVBitmapInfoHeader*>(m_hDIB), width, height, bits);
+    } else if (!Create(width, height, bits)) {
+        return false;
+    }
+    if (source->IsEmpty())
+        return true; // a 0 x 0 picture with a 1-bit header: nothing to copy
+
+    const QVBitmapInfoHeader* from = source->GetHeader();
+    std::memcpy(m_hDIB + from->biSize, reinterpret_cast<const uint8_t*>(from) + from->biSize,
+                PaletteSize(from));
+    std::memcpy(GetBits(), source->GetBits(), from->biSizeImage);
+    return true;
+}

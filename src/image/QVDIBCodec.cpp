@@ -1,0 +1,218 @@
+// Picture files and resources: decoding through Qt's image readers, encoding
+// through a small registry of encoders (Qt's image writers, giflib for GIF).
+
+#include "QVDIB.h"
+#include "QVGifEncoder.h"
+#include "QVImageEncoder.h"
+
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QString>
+
+#include <cstring>
+
+namespace {
+
+// Qt refuses to allocate decoded pictures above 128 MB by default, which turns
+// away a 45-megapixel camera photo. The largest picture we accept decodes to at
+// most 2 GB even at 16 bits per channel.
+constexpr int kDecodeAllocationLimitMB = 2048;
+
+bool WithinPixelLimit(const QSize& size)
+{
+    return size.width() > 0 && size.height() > 0 &&
+           int64_t(size.width()) * size.height() <= QVDIB::kMaxDecodedPixels;
+}
+
+bool WriteWithQt(const QVImageEncoder& encoder, const QImage& picture, QIODevice* device)
+{
+    QImageWriter writer(device, encoder.qtFormat);
+    return writer.write(picture);
+}
+
+bool WriteGifEncoder(const QVImageEncoder&, const QImage& picture, QIODevice* device)
+{
+    return WriteGif(picture, device);
+}
+
+// The installed encoders, in the order they are searched.
+const QVImageEncoder kEncoders[] = {
+    {"BMP", WriteWithQt, "bmp"},   {"JPEG", WriteWithQt, "jpeg"}, {"GIF", WriteGifEncoder, nullptr},
+    {"TIFF", WriteWithQt, "tiff"}, {"PNG", WriteWithQt, "png"},
+};
+
+} // namespace
+
+bool QVImageEncoder::IsInstalled() const
+{
+    return !qtFormat || QImageWriter::supportedImageFormats().contains(qtFormat);
+}
+
+bool QVDIB::CreateFromBitmap(const QImage& bitmap)
+{
+    if (bitmap.isNull())
+        return false;
+
+    // Flatten onto opaque black: premultiplied colour is the colour composited
+    // over black. Every picture is held at 24 bits, whatever its depth.
+    QImage image = bitmap;
+    const QImage::Format flat =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (image.format() != flat)
+        image.convertTo(flat);
+    if (image.isNull())
+        return false;
+
+    const int width = image.width();
+    const int height = image.height();
+    if (!Create(width, height, 24))
+        return false;
+
+    const int stride = GetStride();
+    uint8_t* row = GetBits();
+    // Rows are stored bottom-up: storage row 0 is the picture's last scan line.
+    for (int y = 0; y < height; ++y, row += stride) {
+        const auto* src = reinterpret_cast<const uint32_t*>(image.constScanLine(height - 1 - y));
+        uint8_t* dst = row;
+        for (int x = 0; x < width; ++x, dst += 3) {
+            const uint32_t argb = src[x];
+            dst[0] = uint8_t(argb);
+            dst[1] = uint8_t(argb >> 8);
+            dst[2] = uint8_t(argb >> 16);
+        }
+    }
+    return true;
+}
+
+bool QVDIB::LoadFromFile(const QString& path)
+{
+    QImageReader::setAllocationLimit(kDecodeAllocationLimitMB);
+    QImageReader reader(path);
+    // A portrait taken in portrait orientation opens upright.
+    reader.setAutoTransform(true);
+
+    // Check the size the header claims before anything large is allocated.
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && !WithinPixelLimit(claimed))
+        return false;
+
+    QImage image;
+    if (!reader.read(&image) || !WithinPixelLimit(image.size()))
+        return false;
+    return CreateFromBitmap(image);
+}
+
+QString QVDIB::ResourcePath(unsigned int id)
+{
+    return QStringLiteral(":/bitmaps/%1.png").arg(id);
+}
+
+bool QVDIB::LoadFromResource(unsigned int id)
+{
+    QImage image;
+    if (!image.load(ResourcePath(id)))
+        return false;
+    return CreateFromBitmap(image);
+}
+
+QImage QVDIB::ToImage() const
+{
+    const int width = GetWidth();
+    const int height = GetHeight();
+    const uint16_t bits = GetBitCount();
+    if (IsEmpty() || width <= 0 || height <= 0)
+        return {};
+
+    const int stride = GetStride();
+    const uint8_t* row = GetBits();
+    if (bits == 24) {
+        QImage image(width, height, QImage::Format_RGB888);
+        if (image.isNull())
+            return {};
+        for (int y = 0; y < height; ++y, row += stride) {
+            uint8_t* dst = image.scanLine(height - 1 - y);
+            const uint8_t* src = row;
+            for (int x = 0; x < width; ++x, src += 3, dst += 3) {
+                dst[0] = src[2];
+                dst[1] = src[1];
+                dst[2] = src[0];
+            }
+        }
+        return image;
+    }
+
+    // 1, 4 and 8 bits: indices into the colour table of blue, green, red, reserved.
+    const uint8_t* table = reinterpret_cast<const uint8_t*>(GetHeader()) + GetHeader()->biSize;
+    const int colours = PaletteSize(GetHeader()) / 4;
+    QList<QRgb> colourTable(1 << bits, qRgb(0, 0, 0));
+    for (int i = 0; i < colours && i < colourTable.size(); ++i)
+        colourTable[i] = qRgb(table[4 * i + 2], table[4 * i + 1], table[4 * i]);
+
+    QImage image(width, height, QImage::Format_Indexed8);
+    if (image.isNull())
+        return {};
+    image.setColorTable(colourTable);
+    for (int y = 0; y < height; ++y, row += stride) {
+        uint8_t* dst = image.scanLine(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const int bitOffset = x * bits;
+            const int shift = 8 - bits - bitOffset % 8; // leftmost pixel in the high bits
+            dst[x] = uint8_t((row[bitOffset / 8] >> shift) & ((1 << bits) - 1));
+        }
+    }
+    return image;
+}
+
+bool QVDIB::GetEncoderClsid(const QString& formatDescription, const QVImageEncoder** encoder)
+{
+    for (const QVImageEncoder& candidate : kEncoders) {
+        if (formatDescription == QLatin1String(candidate.formatDescription) &&
+            candidate.IsInstalled()) {
+            if (encoder)
+                *encoder = &candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool QVDIB::GetEncoderClsidForFile(const QString& path, const QVImageEncoder** encoder)
+{
+    // The extension belongs to the file name: a "." in a folder name is not one.
+    const QString fileName = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return false;
+    QString extension = fileName.mid(dot + 1).toUpper();
+    if (extension == QLatin1String("JPG"))
+        extension = QStringLiteral("JPEG");
+    else if (extension == QLatin1String("TIF"))
+        extension = QStringLiteral("TIFF");
+    return GetEncoderClsid(extension, encoder);
+}
+
+bool QVDIB::SaveToFile(const QVDIB* image, const QString& path)
+{
+    if (!image || image->IsEmpty())
+        return false;
+    const QVImageEncoder* encoder = nullptr;
+    if (!GetEncoderClsidForFile(path, &encoder))
+        return false;
+    const QImage picture = image->ToImage();
+    if (picture.isNull())
+        return false;
+
+    // Write beside the target and move into place only when the whole picture
+    // is written, so a failed encode or a full disk never costs the user the
+    // file that was there.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!encoder->write(*encoder, picture, &file)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
