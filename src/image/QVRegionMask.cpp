@@ -1,25 +1,11 @@
 #include "QVRegionMask.h"
 
+#include "QVCircle.h"
 #include "QVClosedCurve.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-
-namespace {
-
-// Largest k >= 0 with k * k < n, for n >= 1.
-int64_t LargestBelowSquare(int64_t n)
-{
-    int64_t k = int64_t(std::sqrt(double(n)));
-    while (k > 0 && k * k >= n)
-        --k;
-    while ((k + 1) * (k + 1) < n)
-        ++k;
-    return k;
-}
-
-} // namespace
 
 void QVRegionMask::Clear()
 {
@@ -77,13 +63,10 @@ void QVRegionMask::Build(int centerX, int centerY, int radius, const QVClosedCur
     if (useCurve)
         CollectCrossings(curve);
 
-    const int64_t r2 = int64_t(radius) * radius;
     for (int v = 0; v < m_size; ++v) {
-        const int64_t dy = int64_t(m_bottom + v) - centerY;
-        const int64_t rest = r2 - dy * dy;
-        if (rest <= 0)
+        const int64_t reach = CircleReach(int64_t(m_bottom + v) - centerY, radius);
+        if (reach < 0)
             continue;
-        const int64_t reach = LargestBelowSquare(rest);
         // Circle span as mask columns [circleFrom, circleTo).
         const int circleFrom = int(int64_t(centerX) - reach - m_left);
         const int circleTo = int(int64_t(centerX) + reach + 1 - m_left);

@@ -1,5 +1,6 @@
 #include "QVTool.h"
 
+#include "image/QVCircle.h"
 #include "image/QVClosedCurve.h"
 
 #include <algorithm>
@@ -60,34 +61,65 @@ bool QVTool::Warp(int x, int y)
     return true;
 }
 
-void QVTool::WarpRows(int rowFrom, int rowTo, int columnFrom, int columnTo) const
+namespace {
+
+// Everything one rendering needs. The control record is a copy, so the compiler
+// knows that stores through the byte pointers cannot change it.
+struct WarpJob
 {
-    const int width = m_pSource->GetWidth();
-    const int height = m_pSource->GetHeight();
-    const int bytes = m_pSource->GetBitCount() / 8;
-    const size_t stride = QVDIB::Stride(width, m_pSource->GetBitCount());
-    const uint8_t* source = m_pSource->GetBits();
-    uint8_t* target = m_pTarget->GetBits();
-    const bool cover = m_hRegion.IsSet() && m_nCoverMode == REGION_COVER;
-    const bool becover = m_hRegion.IsSet() && m_nCoverMode == REGION_BECOVER;
+    QVWarpControl warp;
+    const QVRegionMask* cover = nullptr;   // set when only content inside it moves
+    const QVRegionMask* becover = nullptr; // set when only pixels inside it change
+    const uint8_t* source = nullptr;
+    uint8_t* target = nullptr;
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+    int bytes = 0;
+};
+
+// kBytes is the pixel size when known at compile time (3 for every working
+// picture), 0 for any other.
+template <int kBytes>
+void RenderRows(const WarpJob& job, int rowFrom, int rowTo, int columnFrom, int columnTo)
+{
+    const QVWarpControl warp = job.warp;
+    const int bytes = kBytes ? kBytes : job.bytes;
+    const int width = job.width;
+    const int height = job.height;
+    const size_t stride = job.stride;
+    const uint8_t* source = job.source;
+    // The stroke's centre and radius are whole pixels.
+    const int64_t centerX = int64_t(warp.m_dCenterX);
+    const int64_t centerY = int64_t(warp.m_dCenterY);
+    const int64_t radius = int64_t(warp.m_dRadius);
 
     for (int py = rowFrom; py < rowTo; ++py) {
-        uint8_t* out = target + size_t(py) * stride + size_t(columnFrom) * bytes;
-        for (int px = columnFrom; px < columnTo; ++px, out += bytes) {
+        const uint8_t* sourceRow = source + size_t(py) * stride;
+        uint8_t* targetRow = job.target + size_t(py) * stride;
+
+        // Pixels on or outside the circle map to themselves, which the blend
+        // turns into an exact copy: copy them as whole runs.
+        const int64_t reach = CircleReach(py - centerY, radius);
+        const int inFrom = reach < 0 ? columnTo
+                                     : int(std::clamp<int64_t>(centerX - reach, columnFrom, columnTo));
+        const int inTo = reach < 0 ? columnTo
+                                   : int(std::clamp<int64_t>(centerX + reach + 1, inFrom, columnTo));
+        std::memcpy(targetRow + size_t(columnFrom) * bytes, sourceRow + size_t(columnFrom) * bytes,
+                    size_t(inFrom - columnFrom) * bytes);
+        std::memcpy(targetRow + size_t(inTo) * bytes, sourceRow + size_t(inTo) * bytes,
+                    size_t(columnTo - inTo) * bytes);
+
+        uint8_t* out = targetRow + size_t(inFrom) * bytes;
+        for (int px = inFrom; px < inTo; ++px, out += bytes) {
             double sx, sy;
-            m_warp.Map(px, py, sx, sy);
-            if (cover) {
-                // Only content inside the region moves.
-                if (!m_hRegion.PtInRegion(int(sx), int(sy))) {
-                    sx = px;
-                    sy = py;
-                }
-            } else if (becover) {
-                // Only pixels inside the region change.
-                if (!m_hRegion.PtInRegion(px, py)) {
-                    sx = px;
-                    sy = py;
-                }
+            warp.Map(px, py, sx, sy);
+            if (job.cover && !job.cover->PtInRegion(int(sx), int(sy))) {
+                sx = px;
+                sy = py;
+            } else if (job.becover && !job.becover->PtInRegion(px, py)) {
+                sx = px;
+                sy = py;
             }
 
             // Bilinear sampling; the fractions are taken before clamping, and on
@@ -124,6 +156,28 @@ void QVTool::WarpRows(int rowFrom, int rowTo, int columnFrom, int columnTo) cons
             }
         }
     }
+}
+
+} // namespace
+
+void QVTool::WarpRows(int rowFrom, int rowTo, int columnFrom, int columnTo) const
+{
+    WarpJob job;
+    job.warp = m_warp;
+    if (m_hRegion.IsSet() && m_nCoverMode == REGION_COVER)
+        job.cover = &m_hRegion;
+    else if (m_hRegion.IsSet() && m_nCoverMode == REGION_BECOVER)
+        job.becover = &m_hRegion;
+    job.source = m_pSource->GetBits();
+    job.target = m_pTarget->GetBits();
+    job.width = m_pSource->GetWidth();
+    job.height = m_pSource->GetHeight();
+    job.bytes = m_pSource->GetBitCount() / 8;
+    job.stride = QVDIB::Stride(job.width, m_pSource->GetBitCount());
+    if (job.bytes == 3)
+        RenderRows<3>(job, rowFrom, rowTo, columnFrom, columnTo);
+    else
+        RenderRows<0>(job, rowFrom, rowTo, columnFrom, columnTo);
 }
 
 bool QVTool::EndWarp()
