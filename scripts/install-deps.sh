@@ -8,7 +8,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   # Qt 6 Widgets, its image plugins (TIFF among them) and the screen plugins
-  qt6-base-dev qt6-image-formats-plugins qt6-qpa-plugins
+  qt6-base-dev qt6-svg-dev qt6-image-formats-plugins qt6-qpa-plugins
   # GIF writing
   libgif-dev
   # tests and benchmarks

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "QVCmdTarget.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QUrl>
+
+class CChildFrame;
+class CMainFrame;
+class QMainWindow;
+class QSettings;
+
+// The program: settings under Quivel/Morvane, the recent-file list, opening
+// documents into windows, the main window, help and web pages, languages, and
+// an orderly shut-down.
+class CMorvaneApp : public QObject, public QVCmdTarget
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* kOrganization = "Quivel";
+    static constexpr const char* kApplication = "Morvane";
+    static constexpr const char* kWorkspaceGroup = "Workspace";
+    static constexpr const char* kRecentGroup = "Recent File List";
+    static constexpr const char* kHelpFileName = "MorvaneHelp.html";
+
+    CMorvaneApp();
+    ~CMorvaneApp() override;
+    static CMorvaneApp* Instance() { return s_pInstance; }
+
+    // Builds the main window and opens the pictures named on the command line;
+    // false when the program cannot start.
+    bool InitInstance(const QStringList& files);
+    int ExitInstance();
+    CMainFrame* MainFrame() const { return m_pMainFrame; }
+
+    // Opens a picture in a new window, or activates the window that shows it.
+    CChildFrame* OpenDocumentFile(const QString& path);
+    void OnFileOpen();
+    QStringList RecentFiles() const { return m_recentFiles; }
+    void AddToRecentFileList(const QString& path);
+    void SaveWorkspace(QMainWindow* window);
+    bool SetLanguage(const QString& libraryPath);
+    // Where the help document and the web pages are.
+    static QString HelpFilePath();
+    static QUrl HomePage();
+    static QUrl UpdatePage();
+
+    bool OnCmdMsg(int id) override;
+    bool HasCmdHandler(int id) const override;
+
+    bool m_bLanguageChanged = false;
+
+signals:
+    // The help document or a web page is to be shown (tests listen here).
+    void urlOpened(const QUrl& url);
+
+private:
+    void LoadRecentFiles();
+    void StoreRecentFiles() const;
+    void OpenUrl(const QUrl& url);
+
+    static CMorvaneApp* s_pInstance;
+    CMainFrame* m_pMainFrame = nullptr;
+    QStringList m_recentFiles;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/QVCmdTarget.h"
+#include "image/QVDIB.h"
+
+#include <QObject>
+#include <QString>
+
+// One open picture, held twice: the before-image exactly as decoded and the
+// after-image that the tools, Undo, Redo and Reset change and Save writes.
+class CMorvaneDoc : public QObject, public QVCmdTarget
+{
+    Q_OBJECT
+
+public:
+    static constexpr unsigned kBeforeLabelResource = 328;
+    static constexpr unsigned kAfterLabelResource = 329;
+
+    explicit CMorvaneDoc(QObject* parent = nullptr);
+    ~CMorvaneDoc() override;
+
+    // The program has no File New command; an empty document never arises.
+    virtual bool OnNewDocument() { return true; }
+    virtual bool OnOpenDocument(const QString& path);
+    virtual bool OnSaveDocument(const QString& path);
+
+    QString GetPathName() const { return m_strPathName; }
+    // Sets the path and the title (the file name); adds it to the recent files.
+    void SetPathName(const QString& path, bool addToRecentFiles = true);
+    QString GetTitle() const { return m_strTitle; }
+    void SetTitle(const QString& title);
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+
+    // Save to path, or ask for a name first when path is empty. False when the
+    // user cancels or the save fails.
+    bool DoSave(const QString& path);
+    bool DoFileSave();
+    // Asks "Save changes to ...?" when modified; false when the user cancels or
+    // the save fails, so whatever was about to close must stay.
+    bool SaveModified();
+
+    bool OnCmdMsg(int id) override;
+    bool HasCmdHandler(int id) const override;
+
+    QVDIB m_dibBefore;
+    QVDIB m_dibAfter;
+    QVDIB m_dibBeforeLabel;
+    QVDIB m_dibAfterLabel;
+
+signals:
+    void titleChanged(const QString& title);
+    void pathNameSet(const QString& path, bool addToRecentFiles);
+    // The Close command: the document's window should close (asking first).
+    void closeRequested();
+
+private:
+    QString m_strPathName;
+    QString m_strTitle;
+    bool m_bModified = false;
+};

@@ -1,0 +1,114 @@
+#include "CChildFrame.h"
+
+#include "CMorvaneView.h"
+#include "app/QVCommandIds.h"
+#include "document/CMorvaneDoc.h"
+#include "res/QVStrings.h"
+
+#include <QCloseEvent>
+
+CChildFrame::CChildFrame(CMorvaneDoc* document, QWidget* parent)
+    : QWidget(parent), m_pDocument(document)
+{
+    m_pDocument->setParent(this);
+    const int W = width(), H = height();
+    m_pBeforeView = new CMorvaneView(document, this, this);
+    m_pBeforeView->setGeometry(0, 0, W / 2, H);
+    m_pAfterView = new CMorvaneView(document, this, this);
+    m_pAfterView->setGeometry(W / 2, 0, 0, H);
+    m_pBeforeView->m_bAfter = false;
+    m_pAfterView->m_bAfter = true;
+    for (CMorvaneView* view : {m_pBeforeView, m_pAfterView})
+        connect(view, &CMorvaneView::activated, this, &CChildFrame::SetActiveView);
+    // The title follows the document's (Save As renames it).
+    connect(m_pDocument, &CMorvaneDoc::titleChanged, this, [this] { SetDisplayMode(m_nDisplayMode); });
+    SetDisplayMode(DISPLAY_AFTER);
+}
+
+CChildFrame::~CChildFrame() = default;
+
+void CChildFrame::OnInitialUpdate()
+{
+    m_pBeforeView->OnInitialUpdate();
+    m_pAfterView->OnInitialUpdate();
+    SetDisplayMode(m_nDisplayMode);
+}
+
+void CChildFrame::SetActiveView(CMorvaneView* view)
+{
+    m_pActiveView = view;
+}
+
+void CChildFrame::SetDisplayMode(int mode)
+{
+    // The view on show before the change hands its zoom and scroll position to
+    // the view that becomes visible.
+    CMorvaneView* previous = m_nDisplayMode == DISPLAY_BEFORE  ? m_pBeforeView
+                             : m_nDisplayMode == DISPLAY_AFTER ? m_pAfterView
+                                                               : nullptr;
+    const int W = width(), H = height();
+    QString modeName;
+    switch (mode) {
+    case DISPLAY_LEFT_RIGHT:
+    case DISPLAY_TOP_BOTTOM:
+        m_pBeforeView->show();
+        m_pAfterView->show();
+        if (mode == DISPLAY_LEFT_RIGHT) {
+            // Integer halves: with an odd width the last column belongs to neither.
+            m_pBeforeView->setGeometry(0, 0, W / 2, H);
+            m_pAfterView->setGeometry(W / 2, 0, W / 2, H);
+        } else {
+            m_pBeforeView->setGeometry(0, 0, W, H / 2);
+            m_pAfterView->setGeometry(0, H / 2, W, H / 2);
+        }
+        if (previous)
+            previous->SyncPartnerView();
+        modeName = LoadString(IDS_MODE_COMBINED);
+        break;
+    case DISPLAY_BEFORE:
+    case DISPLAY_AFTER: {
+        CMorvaneView* shown = mode == DISPLAY_BEFORE ? m_pBeforeView : m_pAfterView;
+        CMorvaneView* hidden = mode == DISPLAY_BEFORE ? m_pAfterView : m_pBeforeView;
+        shown->show();
+        shown->setGeometry(0, 0, W, H);
+        SetActiveView(shown);
+        if (previous)
+            previous->SyncPartnerView();
+        hidden->hide();
+        modeName = LoadString(mode == DISPLAY_BEFORE ? IDS_MODE_BEFORE : IDS_MODE_AFTER);
+        break;
+    }
+    default:
+        return;
+    }
+    const QString title = m_pDocument ? m_pDocument->GetTitle() : QString();
+    m_nDisplayMode = mode;
+    setWindowTitle(QStringLiteral("%1 @%2").arg(title, modeName));
+}
+
+void CChildFrame::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    SetDisplayMode(m_nDisplayMode);
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_pDocument && !m_pDocument->SaveModified())
+        event->ignore();
+    else
+        event->accept();
+}
+
+bool CChildFrame::HasCmdHandler(int id) const
+{
+    return id >= ID_MODE_BEFORE && id <= ID_MODE_TOP_BOTTOM;
+}
+
+bool CChildFrame::OnCmdMsg(int id)
+{
+    if (!HasCmdHandler(id))
+        return false;
+    SetDisplayMode(id - ID_MODE_BEFORE);
+    return true;
+}

@@ -1,0 +1,655 @@
+#include "CMorvaneView.h"
+
+#include "CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "app/QVCommandIds.h"
+#include "document/CMorvaneDoc.h"
+#include "image/QVClosedCurve.h"
+#include "res/QVArt.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+
+#include <cmath>
+
+namespace {
+
+const QColor kBackgroundColour(192, 192, 192);
+const QColor kFrameColour(0, 0, 0);
+const QColor kCircleColour(102, 102, 102);
+const QColor kHandleColour(255, 0, 0);
+const QColor kCurveColour(0, 255, 0);
+
+// Cursor resources.
+constexpr int kCursorCross = 320;
+constexpr int kCursorShrink = 323;
+constexpr int kCursorPoint = 324;
+constexpr int kCursorForbidden = 325;
+constexpr int kCursorHand = 326;
+
+constexpr int kHandleHalf = 4;
+
+int Trunc(double value)
+{
+    return int(value);
+}
+
+} // namespace
+
+CMorvaneView::CMorvaneView(CMorvaneDoc* document, CChildFrame* frame, QWidget* parent)
+    : QAbstractScrollArea(parent), m_pDocument(document), m_pFrame(frame)
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::ClickFocus);
+    viewport()->setMouseTracking(true);
+    // Every pixel is painted by paintEvent.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+}
+
+CMorvaneView::~CMorvaneView() = default;
+
+QVDIB* CMorvaneView::Before() const
+{
+    return m_pDocument ? &m_pDocument->m_dibBefore : nullptr;
+}
+
+QVDIB* CMorvaneView::After() const
+{
+    return m_pDocument ? &m_pDocument->m_dibAfter : nullptr;
+}
+
+const QVDIB* CMorvaneView::ShownImage() const
+{
+    return m_bAfter ? After() : Before();
+}
+
+CMorvaneView* CMorvaneView::Partner() const
+{
+    if (!m_pFrame)
+        return nullptr;
+    return m_bAfter ? m_pFrame->m_pBeforeView : m_pFrame->m_pAfterView;
+}
+
+int CMorvaneView::CurrentTool() const
+{
+    const CMainFrame* main = CMainFrame::Instance();
+    return main ? main->m_nCurrentTool : -1;
+}
+
+bool CMorvaneView::IsWarpTool(int tool)
+{
+    return tool == ID_TOOL_CIRCLE_STRETCH || tool == ID_TOOL_CIRCLE_SHRINK ||
+           tool == ID_TOOL_REGION_STRETCH || tool == ID_TOOL_REGION_SHRINK;
+}
+
+bool CMorvaneView::WarpRunning() const
+{
+    return m_tool.m_bWarpReady && m_tool.m_pSource && m_tool.m_pTarget &&
+           m_tool.m_nState == QVTool::TOOL_WARPING;
+}
+
+void CMorvaneView::OnInitialUpdate()
+{
+    UpdateScrollSizes();
+    if (m_bAfter && m_pDocument) {
+        (void)m_dibShow.CopyFrom(After());
+        m_history.Add(After());
+    }
+}
+
+// ---- zoom and scrolling --------------------------------------------------------
+
+void CMorvaneView::UpdateScrollSizes()
+{
+    const QVDIB* image = ShownImage();
+    const int totalWidth = image ? Trunc(image->GetWidth() * m_dZoom) : 0;
+    const int totalHeight = image ? Trunc(image->GetHeight() * m_dZoom) : 0;
+    const QSize client = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, totalWidth - client.width()));
+    verticalScrollBar()->setRange(0, std::max(0, totalHeight - client.height()));
+    horizontalScrollBar()->setPageStep(std::max(1, client.width()));
+    verticalScrollBar()->setPageStep(std::max(1, client.height()));
+    horizontalScrollBar()->setSingleStep(std::max(1, totalWidth / 100));
+    verticalScrollBar()->setSingleStep(std::max(1, totalHeight / 100));
+}
+
+bool CMorvaneView::SetZoom(double zoom)
+{
+    if (!(zoom > 0 && zoom <= kMaxZoom))
+        return false;
+    m_dZoom = zoom;
+    UpdateScrollSizes();
+    RedrawNow();
+    return true;
+}
+
+QPoint CMorvaneView::GetScrollPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void CMorvaneView::ScrollToPosition(QPoint position)
+{
+    // The scroll bars clamp to their ranges.
+    horizontalScrollBar()->setValue(position.x());
+    verticalScrollBar()->setValue(position.y());
+}
+
+void CMorvaneView::RedrawNow()
+{
+    viewport()->repaint();
+}
+
+void CMorvaneView::OnZoomIn()
+{
+    // Steps land exactly on the ladder 0.1, 0.2 ... 0.9, 1, 2 ... 16.
+    const double zoom = m_dZoom >= 1 ? std::round(m_dZoom) + 1 : (std::round(m_dZoom * 10) + 1) / 10;
+    if (SetZoom(zoom))
+        SyncPartnerView();
+}
+
+void CMorvaneView::OnZoomOut()
+{
+    const double zoom = m_dZoom > 1 ? std::round(m_dZoom) - 1 : (std::round(m_dZoom * 10) - 1) / 10;
+    if (SetZoom(zoom))
+        SyncPartnerView();
+}
+
+void CMorvaneView::OnUnzoom()
+{
+    if (SetZoom(1))
+        SyncPartnerView();
+}
+
+bool CMorvaneView::SyncPartnerView()
+{
+    CMorvaneView* partner = Partner();
+    if (!m_pFrame || !partner || !partner->isVisible() || m_bSyncing)
+        return false;
+    // The partner takes our zoom and position without handing them back.
+    const QPoint position = GetScrollPosition();
+    m_bSyncing = partner->m_bSyncing = true;
+    partner->SetZoom(m_dZoom);
+    partner->ScrollToPosition(position);
+    partner->RedrawNow();
+    m_bSyncing = partner->m_bSyncing = false;
+    return true;
+}
+
+void CMorvaneView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollSizes();
+}
+
+void CMorvaneView::scrollContentsBy(int, int)
+{
+    SyncPartnerView();
+    RedrawNow();
+}
+
+// ---- coordinates -----------------------------------------------------------------
+
+QPoint CMorvaneView::WindowToImage(int x, int y) const
+{
+    const QVDIB* image = ShownImage();
+    const int w = image ? image->GetWidth() : 0;
+    const int h = image ? image->GetHeight() : 0;
+    const double sw = w * m_dZoom, sh = h * m_dZoom;
+    const double offX = viewport()->width() > sw ? (viewport()->width() - sw) * 0.5 : 0;
+    const double offY = viewport()->height() > sh ? (viewport()->height() - sh) * 0.5 : 0;
+    const QPoint scroll = GetScrollPosition();
+    const double X = offX > 0 ? x - offX : x + scroll.x();
+    const double Y = offY > 0 ? y - offY : y + scroll.y();
+    return {Trunc(X / m_dZoom + 0.5), Trunc(h - Y / m_dZoom - 1 + 0.5)};
+}
+
+QPoint CMorvaneView::ImageToWindow(int column, int row) const
+{
+    const QVDIB* image = ShownImage();
+    const int w = image ? image->GetWidth() : 0;
+    const int h = image ? image->GetHeight() : 0;
+    const double sw = w * m_dZoom, sh = h * m_dZoom;
+    const double offX = viewport()->width() > sw ? (viewport()->width() - sw) * 0.5 : 0;
+    const double offY = viewport()->height() > sh ? (viewport()->height() - sh) * 0.5 : 0;
+    const QPoint scroll = GetScrollPosition();
+    const double px = offX > 0 ? offX + column * m_dZoom : column * m_dZoom - scroll.x();
+    const double py = offY > 0 ? offY + (h - row - 1) * m_dZoom : (h - row - 1) * m_dZoom - scroll.y();
+    return {Trunc(px + 0.5), Trunc(py + 0.5)};
+}
+
+// ---- painting ----------------------------------------------------------------------
+
+void CMorvaneView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    const QVDIB* image = ShownImage();
+    const int w = image ? image->GetWidth() : 0;
+    const int h = image ? image->GetHeight() : 0;
+    const int W = viewport()->width();
+    const int H = viewport()->height();
+    const QPoint scroll = GetScrollPosition();
+
+    const int sw = Trunc(w * m_dZoom);
+    const int sh = Trunc(h * m_dZoom);
+    const int ox = W > sw ? (W - sw) / 2 : 0;
+    const int oy = H > sh ? (H - sh) / 2 : 0;
+    const int R = ox > 0 ? ox + sw : W;
+    const int B = oy > 0 ? oy + sh : H;
+
+    if (ox > 0 || oy > 0 || !image || image->IsEmpty()) {
+        painter.fillRect(0, 0, W, H, kBackgroundColour);
+        // A 1-pixel black frame just outside the picture.
+        painter.setPen(kFrameColour);
+        painter.setBrush(kBackgroundColour);
+        painter.drawRect(ox - 1, oy - 1, R - ox + 1, B - oy + 1);
+    }
+
+    // The source rectangle counts its rows from the bottom of the picture.
+    const int left = Trunc(scroll.x() / m_dZoom);
+    const QVRect source{left, Trunc(h - (scroll.y() - oy + B) / m_dZoom),
+                        Trunc((R - ox) / m_dZoom + left), Trunc(h - scroll.y() / m_dZoom)};
+    const QVRect dest{ox, oy, R, B};
+    if (image) {
+        const QVDIB& shown = m_bAfter ? m_dibShow : *image;
+        shown.Paint(&painter, dest, source);
+    }
+
+    if (!m_bAfter)
+        return;
+    switch (CurrentTool()) {
+    case ID_TOOL_CIRCLE_STRETCH:
+    case ID_TOOL_CIRCLE_SHRINK:
+    case ID_TOOL_COPY:
+    case ID_TOOL_BLUR:
+    case ID_TOOL_ERASER:
+        DrawBrushCircle(painter);
+        break;
+    case ID_TOOL_REGION_STRETCH:
+    case ID_TOOL_REGION_SHRINK:
+        DrawBrushCircle(painter);
+        DrawControlCurve(painter, false);
+        break;
+    case ID_TOOL_POINT:
+        DrawControlCurve(painter, true);
+        break;
+    default:
+        break;
+    }
+}
+
+void CMorvaneView::DrawBrushCircle(QPainter& painter) const
+{
+    if (m_nRadius <= 0)
+        return;
+    // Centred on the remembered mouse position: it shows the brush size on
+    // screen at the current zoom.
+    const double rz = m_nRadius * m_dZoom;
+    const int l = Trunc(m_ptMouse.x() - rz), t = Trunc(m_ptMouse.y() - rz);
+    const int r = Trunc(m_ptMouse.x() + rz), b = Trunc(m_ptMouse.y() + rz);
+    painter.setPen(kCircleColour);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+}
+
+void CMorvaneView::DrawControlCurve(QPainter& painter, bool handles) const
+{
+    if (m_nControlCount <= 0)
+        return;
+    std::vector<QVPoint> client(static_cast<size_t>(m_nControlCount));
+    for (int i = 0; i < m_nControlCount; ++i) {
+        const QPoint p = ImageToWindow(m_ptControl[size_t(i)].x, m_ptControl[size_t(i)].y);
+        client[size_t(i)] = QVPoint{p.x(), p.y()};
+        if (handles)
+            painter.fillRect(p.x() - kHandleHalf, p.y() - kHandleHalf, 2 * kHandleHalf,
+                             2 * kHandleHalf, kHandleColour);
+    }
+
+    // The same spline the region strokes fill, through the points on screen;
+    // two points give a line, one point only its handle.
+    painter.setPen(QPen(kCurveColour, 1));
+    painter.setBrush(Qt::NoBrush);
+    if (m_nControlCount == 2) {
+        painter.drawLine(client[0].x, client[0].y, client[1].x, client[1].y);
+        return;
+    }
+    const QVClosedCurve curve(client.data(), m_nControlCount);
+    const std::vector<QVPointF>& b = curve.Beziers();
+    if (b.empty())
+        return;
+    QPainterPath path(QPointF(b[0].x, b[0].y));
+    for (size_t i = 1; i + 2 < b.size(); i += 3)
+        path.cubicTo(b[i].x, b[i].y, b[i + 1].x, b[i + 1].y, b[i + 2].x, b[i + 2].y);
+    painter.drawPath(path);
+}
+
+// ---- input ---------------------------------------------------------------------------
+
+void CMorvaneView::SetToolCursor()
+{
+    const int tool = CurrentTool();
+    int cursor = 0;
+    if (tool == ID_TOOL_HAND)
+        cursor = kCursorHand;
+    else if (!m_bAfter)
+        cursor = kCursorForbidden;
+    else if (tool == ID_TOOL_CIRCLE_STRETCH || tool == ID_TOOL_REGION_STRETCH)
+        cursor = kCursorCross;
+    else if (tool == ID_TOOL_CIRCLE_SHRINK || tool == ID_TOOL_REGION_SHRINK)
+        cursor = kCursorShrink;
+    else if (tool == ID_TOOL_POINT)
+        cursor = kCursorPoint;
+
+    if (cursor)
+        viewport()->setCursor(QVArt::ToolCursor(cursor));
+    else if (tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR || tool == ID_TOOL_ERASER)
+        viewport()->setCursor(Qt::BlankCursor); // the brush circle marks the spot
+}
+
+bool CMorvaneView::Commit()
+{
+    if (!After() || !After()->CopyFrom(&m_dibShow))
+        return false;
+    m_pDocument->SetModifiedFlag(true);
+    return true;
+}
+
+void CMorvaneView::mousePressEvent(QMouseEvent* event)
+{
+    emit activated(this);
+    if (!m_pDocument)
+        return;
+    SetToolCursor();
+    const QPoint position = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        OnLButtonDown(position);
+    else if (event->button() == Qt::RightButton)
+        OnRButtonDown(position);
+    else
+        return;
+    RedrawNow();
+}
+
+void CMorvaneView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_pDocument)
+        return;
+    SetToolCursor();
+    OnMouseMove(event->position().toPoint(), event->buttons() & Qt::LeftButton);
+    RedrawNow();
+}
+
+void CMorvaneView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_pDocument)
+        return;
+    SetToolCursor();
+    const QPoint position = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        OnLButtonUp(position);
+        RedrawNow();
+    } else if (event->button() == Qt::RightButton) {
+        m_ptMouse = position;
+    }
+}
+
+void CMorvaneView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click is not a press.
+    event->accept();
+}
+
+void CMorvaneView::wheelEvent(QWheelEvent* event)
+{
+    // The wheel neither scrolls nor zooms.
+    event->accept();
+}
+
+void CMorvaneView::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+}
+
+void CMorvaneView::OnLButtonDown(QPoint position)
+{
+    const int tool = CurrentTool();
+    m_ptMouse = position;
+    if (tool == ID_TOOL_HAND)
+        m_ptAnchor = position;
+    if (!m_bAfter)
+        return;
+
+    const QPoint ip = WindowToImage(position.x(), position.y());
+    switch (tool) {
+    case ID_TOOL_CIRCLE_STRETCH:
+    case ID_TOOL_CIRCLE_SHRINK:
+        (void)m_tool.BeginWarp(After(), &m_dibShow, m_nRadius,
+                               tool == ID_TOOL_CIRCLE_STRETCH ? QVWarpControl::WARP_STRETCH
+                                                              : QVWarpControl::WARP_SHRINK_EXPAND,
+                               nullptr, 0, 0, ip.x(), ip.y());
+        break;
+    case ID_TOOL_REGION_STRETCH:
+    case ID_TOOL_REGION_SHRINK: {
+        // With fewer than three points the curve is empty.
+        const QVClosedCurve region(m_ptControl.data(), m_nControlCount);
+        (void)m_tool.BeginWarp(After(), &m_dibShow, m_nRadius,
+                               tool == ID_TOOL_REGION_STRETCH ? QVWarpControl::WARP_STRETCH
+                                                              : QVWarpControl::WARP_SHRINK_EXPAND,
+                               &region, m_nRegionCombine, m_nCoverMode, ip.x(), ip.y());
+        break;
+    }
+    case ID_TOOL_POINT: {
+        // The nearest point within reach on screen; of equally near points the
+        // one added first.
+        double best = kPickDistance * kPickDistance;
+        m_nSelected = -1;
+        for (int i = 0; i < m_nControlCount; ++i) {
+            const QPoint p = ImageToWindow(m_ptControl[size_t(i)].x, m_ptControl[size_t(i)].y);
+            const double dx = p.x() - position.x(), dy = p.y() - position.y();
+            const double distance = dx * dx + dy * dy;
+            if (distance < best) {
+                best = distance;
+                m_nSelected = i;
+            }
+        }
+        break;
+    }
+    case ID_TOOL_COPY:
+        Commit(); // the paste preview becomes the picture
+        break;
+    case ID_TOOL_BLUR:
+        if (QVTool::Blur(m_nRadius, &m_dibShow, ip.x(), ip.y()))
+            Commit();
+        break;
+    case ID_TOOL_ERASER:
+        if (QVTool::Erase(m_nRadius, Before(), &m_dibShow, ip.x(), ip.y()))
+            Commit();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMorvaneView::OnMouseMove(QPoint position, bool buttonDown)
+{
+    const int tool = CurrentTool();
+    if (tool == ID_TOOL_HAND) {
+        m_ptMouse = position;
+        if (buttonDown) {
+            // The picture follows the mouse; an axis in which it fits is not panned.
+            const QVDIB* image = ShownImage();
+            const int sw = image ? Trunc(image->GetWidth() * m_dZoom) : 0;
+            const int sh = image ? Trunc(image->GetHeight() * m_dZoom) : 0;
+            QPoint scroll = GetScrollPosition();
+            if (viewport()->width() < sw)
+                scroll.rx() += m_ptAnchor.x() - position.x();
+            if (viewport()->height() < sh)
+                scroll.ry() += m_ptAnchor.y() - position.y();
+            ScrollToPosition(scroll);
+            m_ptAnchor = position;
+            SyncPartnerView();
+        }
+    }
+    if (!m_bAfter)
+        return;
+
+    const QPoint ip = WindowToImage(position.x(), position.y());
+    if (IsWarpTool(tool)) {
+        if (buttonDown && WarpRunning()) {
+            // The brush circle stays where the stroke began.
+            m_tool.Warp(ip.x(), ip.y());
+        } else if (WarpRunning()) {
+            // The release happened elsewhere: the stroke ends here, unrecorded.
+            m_tool.EndWarp();
+            Commit();
+        } else {
+            m_ptMouse = position;
+        }
+        return;
+    }
+    switch (tool) {
+    case ID_TOOL_POINT:
+        m_ptMouse = position;
+        if (buttonDown && m_nSelected >= 0)
+            m_ptControl[size_t(m_nSelected)] = QVPoint{ip.x(), ip.y()};
+        break;
+    case ID_TOOL_COPY:
+        m_ptMouse = position;
+        if (m_tool.m_bCopyReady && m_tool.m_nState == QVTool::TOOL_COPY_HELD) {
+            // A live preview: the after-image with the patch under the mouse.
+            if (m_dibShow.CopyFrom(After()))
+                m_tool.PasteCopy(&m_dibShow, ip.x(), ip.y());
+        }
+        break;
+    case ID_TOOL_ERASER:
+        m_ptMouse = position;
+        if (buttonDown && QVTool::Erase(m_nRadius, Before(), &m_dibShow, ip.x(), ip.y()))
+            Commit();
+        break;
+    case ID_TOOL_BLUR:
+        m_ptMouse = position;
+        if (buttonDown && QVTool::Blur(m_nRadius, &m_dibShow, ip.x(), ip.y()))
+            Commit();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMorvaneView::OnLButtonUp(QPoint position)
+{
+    m_ptMouse = position;
+    if (!m_bAfter)
+        return;
+    const int tool = CurrentTool();
+    if (IsWarpTool(tool)) {
+        // Every release records a step, also after a click that started no stroke.
+        if (Commit()) {
+            m_history.Add(After());
+            m_tool.EndWarp();
+        }
+    } else if (tool == ID_TOOL_POINT) {
+        m_nSelected = -1;
+    } else if (tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR || tool == ID_TOOL_ERASER) {
+        m_history.Add(After());
+    }
+}
+
+void CMorvaneView::OnRButtonDown(QPoint position)
+{
+    m_ptMouse = position;
+    if (!m_bAfter)
+        return;
+    const QPoint ip = WindowToImage(position.x(), position.y());
+    const int tool = CurrentTool();
+    if (tool == ID_TOOL_POINT) {
+        if (m_nControlCount < kMaxControlPoints)
+            m_ptControl[size_t(m_nControlCount++)] = QVPoint{ip.x(), ip.y()};
+    } else if (tool == ID_TOOL_COPY) {
+        (void)m_tool.CaptureCopy(After(), m_nRadius, ip.x(), ip.y());
+    }
+}
+
+// ---- commands ------------------------------------------------------------------------
+
+void CMorvaneView::OnDeletePoints()
+{
+    if (!m_bAfter)
+        return;
+    m_ptControl.fill(QVPoint{});
+    m_nControlCount = 0;
+    m_nSelected = -1;
+    RedrawNow();
+}
+
+void CMorvaneView::OnReset()
+{
+    if (!After() || !After()->CopyFrom(Before()))
+        return;
+    m_history.Add(After());
+    if (m_bAfter)
+        (void)m_dibShow.CopyFrom(After());
+    RedrawNow();
+}
+
+void CMorvaneView::OnUndo()
+{
+    RestoreSnapshot(m_history.Undo());
+}
+
+void CMorvaneView::OnRedo()
+{
+    RestoreSnapshot(m_history.Redo());
+}
+
+void CMorvaneView::RestoreSnapshot(const QVDIB* snapshot)
+{
+    // At the ends of the history there is no snapshot and nothing happens.
+    if (!snapshot || !After())
+        return;
+    (void)After()->CopyFrom(snapshot);
+    if (m_bAfter)
+        (void)m_dibShow.CopyFrom(After());
+    RedrawNow();
+}
+
+bool CMorvaneView::HasCmdHandler(int id) const
+{
+    switch (id) {
+    case ID_ZOOM_IN:
+    case ID_ZOOM_OUT:
+    case ID_UNZOOM:
+    case ID_REGION_INTERSECT:
+    case ID_REGION_EXCLUDE:
+    case ID_REGION_COVER:
+    case ID_REGION_BECOVER:
+    case ID_DELETE_POINTS:
+    case ID_RESET:
+    case ID_UNDO:
+    case ID_REDO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMorvaneView::OnCmdMsg(int id)
+{
+    switch (id) {
+    case ID_ZOOM_IN: OnZoomIn(); return true;
+    case ID_ZOOM_OUT: OnZoomOut(); return true;
+    case ID_UNZOOM: OnUnzoom(); return true;
+    case ID_REGION_INTERSECT: OnIntersectRegion(); return true;
+    case ID_REGION_EXCLUDE: OnExcludeRegion(); return true;
+    case ID_REGION_COVER: OnCover(); return true;
+    case ID_REGION_BECOVER: OnBecover(); return true;
+    case ID_DELETE_POINTS: OnDeletePoints(); return true;
+    case ID_RESET: OnReset(); return true;
+    case ID_UNDO: OnUndo(); return true;
+    case ID_REDO: OnRedo(); return true;
+    default: return false;
+    }
+}

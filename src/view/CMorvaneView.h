@@ -1,0 +1,123 @@
+#pragma once
+
+#include "app/QVCmdTarget.h"
+#include "document/QVUndoRedo.h"
+#include "image/QVDIB.h"
+#include "image/QVRect.h"
+#include "warp/QVTool.h"
+
+#include <QAbstractScrollArea>
+#include <QPoint>
+
+#include <array>
+
+class CChildFrame;
+class CMorvaneDoc;
+class QPainter;
+
+// Shows one picture of a document at a zoom factor and turns mouse input into
+// tool actions. Each child frame holds two: the before view shows the untouched
+// before-image and only pans; the after view paints and edits its display copy
+// of the after-image, which goes back into the document at each commit.
+//
+// Image coordinates are (column, row) with row 0 at the bottom of the picture,
+// the row order of the picture buffer; client coordinates are the viewport's.
+class CMorvaneView : public QAbstractScrollArea, public QVCmdTarget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxControlPoints = 500;
+    static constexpr double kMaxZoom = 16;
+    static constexpr int kDefaultRadius = 100;
+    // A press catches a control point closer than this many screen pixels.
+    static constexpr double kPickDistance = 6;
+
+    CMorvaneView(CMorvaneDoc* document, CChildFrame* frame, QWidget* parent);
+    ~CMorvaneView() override;
+
+    CMorvaneDoc* GetDocument() const { return m_pDocument; }
+    CChildFrame* GetParentFrame() const { return m_pFrame; }
+
+    void OnInitialUpdate();
+    bool SetZoom(double zoom);
+    bool SyncPartnerView();
+    QPoint WindowToImage(int x, int y) const;
+    QPoint ImageToWindow(int column, int row) const;
+    QPoint GetScrollPosition() const;
+    void ScrollToPosition(QPoint position);
+    // Repaints at once, as every editing step does.
+    void RedrawNow();
+
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnUnzoom();
+    void OnIntersectRegion() { m_nRegionCombine = QVTool::REGION_INTERSECT; }
+    void OnExcludeRegion() { m_nRegionCombine = QVTool::REGION_EXCLUDE; }
+    void OnCover() { m_nCoverMode = QVTool::REGION_COVER; }
+    void OnBecover() { m_nCoverMode = QVTool::REGION_BECOVER; }
+    void OnDeletePoints();
+    void OnReset();
+    void OnUndo();
+    void OnRedo();
+
+    bool OnCmdMsg(int id) override;
+    bool HasCmdHandler(int id) const override;
+
+    double m_dZoom = 1.0;
+    int m_nRadius = kDefaultRadius;
+    bool m_bAfter = true;
+    QPoint m_ptAnchor;
+    QPoint m_ptMouse;
+    std::array<QVPoint, kMaxControlPoints> m_ptControl{};
+    int m_nControlCount = 0;
+    int m_nSelected = -1;
+    int m_nRegionCombine = QVTool::REGION_INTERSECT;
+    int m_nCoverMode = QVTool::REGION_COVER;
+    QVTool m_tool;
+    QVUndoRedo m_history;
+    // The display copy: what the after view paints and every stroke writes.
+    QVDIB m_dibShow;
+
+signals:
+    // A press in this view: it becomes its frame's active view.
+    void activated(CMorvaneView* view);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    int CurrentTool() const;
+    static bool IsWarpTool(int tool);
+    // The picture this view shows: the before-image or the after-image.
+    const QVDIB* ShownImage() const;
+    QVDIB* Before() const;
+    QVDIB* After() const;
+    CMorvaneView* Partner() const;
+    bool WarpRunning() const;
+    // After-image <- display copy, then the document is modified.
+    bool Commit();
+    // After-image and display copy <- a snapshot of the history.
+    void RestoreSnapshot(const QVDIB* snapshot);
+    void UpdateScrollSizes();
+    void SetToolCursor();
+    void DrawBrushCircle(QPainter& painter) const;
+    void DrawControlCurve(QPainter& painter, bool handles) const;
+
+    void OnLButtonDown(QPoint position);
+    void OnMouseMove(QPoint position, bool buttonDown);
+    void OnLButtonUp(QPoint position);
+    void OnRButtonDown(QPoint position);
+
+    CMorvaneDoc* m_pDocument;
+    CChildFrame* m_pFrame;
+    bool m_bSyncing = false;
+};
