@@ -188,6 +188,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 
 CMainFrame::~CMainFrame()
 {
+    // The document windows go after this part of the window is gone: they must
+    // not call back into it.
+    m_pStateTimer->stop();
+    m_pMdiArea->disconnect(this);
     if (s_pInstance == this)
         s_pInstance = nullptr;
 }

@@ -1,0 +1,677 @@
+// The program as a user drives it: open the sample portrait, pick tools by key
+// and on the palette, stroke on the after view, undo, switch display modes,
+// save, and the command states that keep disabled commands from running.
+
+#include "app/CMainFrame.h"
+#include "app/CMorvaneApp.h"
+#include "app/QVCommandIds.h"
+#include "app/QVMessageBox.h"
+#include "bars/QVContextBar.h"
+#include "bars/QVSliderCtrl.h"
+#include "bars/QVToolBarLabelButton.h"
+#include "bars/QVToolBarSliderButton.h"
+#include "document/CMorvaneDoc.h"
+#include "document/QVDocManager.h"
+#include "palette/QVPalette.h"
+#include "palette/QVPaletteDock.h"
+#include "res/QVStrings.h"
+#include "view/CChildFrame.h"
+#include "view/CMorvaneView.h"
+#include "warp/QVTool.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <cstring>
+
+namespace {
+
+struct Message
+{
+    QString text;
+    QMessageBox::Icon icon;
+};
+
+bool SamePixels(const QVDIB& a, const QVDIB& b)
+{
+    return a.SameGeometry(b) &&
+           std::memcmp(a.GetBits(), b.GetBits(), a.GetHeader()->biSizeImage) == 0;
+}
+
+} // namespace
+
+class ApplicationTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void withoutDocumentNoToolCommandRuns();
+    void openingShowsTheAfterViewAndOneSnapshot();
+    void toolsByKeyShowTheirOptions_data();
+    void toolsByKeyShowTheirOptions();
+    void paletteClickChoosesTheTool();
+    void strokeChangesOnlyTheCircleAsTheEngineDoes();
+    void undoRedoAndResetByKey();
+    void beforeViewEnablesOnlyViewingCommands();
+    void displayModesByKey_data();
+    void displayModesByKey();
+    void regionToolsOnThePaletteNeedThreePoints();
+    void radiusSliderSetsTheRadiusAndLabel();
+    void barsToggleWithTheirViewItems();
+    void menusFollowTheActiveDocument();
+    void saveAsWritesAndRenames();
+    void saveFailureKeepsTheDocumentAsItWas();
+    void openFailureShowsTheMessage();
+    void openingAnOpenFileActivatesItsWindow();
+    void closeAsksToSaveChanges();
+    void recentFilesRememberOpenedPictures();
+    void languageCommandStoresTheChoice();
+    void promptsUseTheProgramsFiltersAndNames();
+
+private:
+    CChildFrame* OpenSample();
+    CMainFrame* Main() const { return m_app->MainFrame(); }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void Drag(CMorvaneView* view, QPoint from, QPoint to);
+    QList<int> VisibleOptionButtons() const;
+
+    QTemporaryDir m_settingsDir;
+    QTemporaryDir m_files;
+    CMorvaneApp* m_app = nullptr;
+    QList<Message> m_messages;
+    QMessageBox::StandardButton m_answer = QMessageBox::Ok;
+};
+
+void ApplicationTest::initTestCase()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    QVMessageBox::SetHook([this](const QString& text, QMessageBox::Icon icon,
+                                 QMessageBox::StandardButtons) {
+        m_messages.append({text, icon});
+        return m_answer;
+    });
+    m_app = new CMorvaneApp;
+    QVERIFY(m_app->InitInstance({}));
+    QVERIFY(QTest::qWaitForWindowExposed(Main()));
+    Main()->activateWindow();
+}
+
+void ApplicationTest::cleanupTestCase()
+{
+    delete m_app;
+    QVMessageBox::SetHook({});
+}
+
+void ApplicationTest::init()
+{
+    m_messages.clear();
+    m_answer = QMessageBox::No;
+    QVDocManager::SetDialogHook({});
+}
+
+void ApplicationTest::cleanup()
+{
+    // Close every window without saving.
+    m_answer = QMessageBox::No;
+    Main()->MdiArea()->closeAllSubWindows();
+    QTRY_VERIFY(Main()->MdiArea()->subWindowList().isEmpty());
+    Main()->OnToolCommand(ID_TOOL_HAND);
+    Main()->UpdateCommandStates();
+}
+
+CChildFrame* ApplicationTest::OpenSample()
+{
+    CChildFrame* child = m_app->OpenDocumentFile(QStringLiteral(MORVANE_SAMPLE));
+    if (child) {
+        (void)QTest::qWaitForWindowExposed(child);
+        Main()->UpdateCommandStates();
+    }
+    return child;
+}
+
+void ApplicationTest::Key(int key, Qt::KeyboardModifiers modifiers)
+{
+    // Shortcuts reach the active window only.
+    if (QApplication::activeWindow() != Main()) {
+        Main()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Main()));
+    }
+    QTest::keyClick(Main(), Qt::Key(key), modifiers);
+    Main()->UpdateCommandStates();
+}
+
+void ApplicationTest::Drag(CMorvaneView* view, QPoint from, QPoint to)
+{
+    QWidget* port = view->viewport();
+    QTest::mousePress(port, Qt::LeftButton, {}, from);
+    for (int i = 1; i <= 4; ++i) {
+        const QPoint p = from + (to - from) * i / 4;
+        QMouseEvent move(QEvent::MouseMove, p, port->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(port, &move);
+    }
+    QTest::mouseRelease(port, Qt::LeftButton, {}, to);
+}
+
+QList<int> ApplicationTest::VisibleOptionButtons() const
+{
+    QList<int> visible;
+    for (int id = ID_TOOL_FIRST; id <= ID_DELETE_POINTS; ++id)
+        if (Main()->m_wndContextBar->IsButtonVisible(id))
+            visible << id;
+    return visible;
+}
+
+// ---- command states ------------------------------------------------------------------
+
+void ApplicationTest::withoutDocumentNoToolCommandRuns()
+{
+    for (int id = ID_TOOL_FIRST; id <= ID_TOOL_RANGE_LAST; ++id)
+        if (QAction* action = Main()->Action(id))
+            QVERIFY2(!action->isEnabled(), qPrintable(QString::number(id)));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(Main()->m_nCurrentTool, int(ID_TOOL_HAND));
+    QVERIFY(!Main()->ExecuteCommand(ID_TOOL_BLUR));
+    QCOMPARE(Main()->m_nCurrentTool, int(ID_TOOL_HAND));
+    QVERIFY(!Main()->m_wndPalette->IsButtonEnabled(ID_TOOL_BLUR));
+    QVERIFY(!Main()->m_wndContextBar->IsButtonEnabled(ID_UNDO));
+    // Commands outside the tools stay available.
+    QVERIFY(Main()->Action(ID_FILE_OPEN)->isEnabled());
+    QVERIFY(!Main()->Action(ID_FILE_SAVE)->isEnabled());
+}
+
+void ApplicationTest::openingShowsTheAfterViewAndOneSnapshot()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    QCOMPARE(child->windowTitle(), QStringLiteral("portrait.png @After"));
+    QVERIFY(child->m_pAfterView->isVisible());
+    QVERIFY(!child->m_pBeforeView->isVisible());
+    QCOMPARE(child->GetActiveView(), child->m_pAfterView);
+    QCOMPARE(child->m_pAfterView->m_history.GetCount(), 1);
+    QVERIFY(!child->GetDocument()->IsModified());
+    QVERIFY(!Main()->m_wndContextBar->IsButtonEnabled(ID_UNDO));
+    QVERIFY(!Main()->m_wndContextBar->IsButtonEnabled(ID_REDO));
+    QVERIFY(Main()->m_wndContextBar->IsButtonChecked(ID_MODE_AFTER));
+    QVERIFY(!Main()->m_wndContextBar->IsButtonChecked(ID_MODE_BEFORE));
+    QCOMPARE(child->GetDocument()->m_dibBefore.GetBitCount(), 24);
+    QVERIFY(SamePixels(child->GetDocument()->m_dibBefore, child->GetDocument()->m_dibAfter));
+}
+
+void ApplicationTest::toolsByKeyShowTheirOptions_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<QList<int>>("options");
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("circle stretch") << int(Qt::Key_A) << ctrl << int(ID_TOOL_CIRCLE_STRETCH)
+                                    << QList<int>{ID_TOOL_CIRCLE_STRETCH, ID_RADIUS, ID_RADIUS_LABEL};
+    QTest::newRow("region shrink")
+        << int(Qt::Key_B) << int(Qt::ControlModifier | Qt::ShiftModifier) << int(ID_TOOL_REGION_SHRINK)
+        << QList<int>{ID_TOOL_REGION_SHRINK, ID_RADIUS, ID_RADIUS_LABEL, ID_REGION_INTERSECT,
+                      ID_REGION_EXCLUDE, ID_REGION_COVER, ID_REGION_BECOVER};
+    QTest::newRow("points") << int(Qt::Key_I) << ctrl << int(ID_TOOL_POINT)
+                            << QList<int>{ID_TOOL_POINT, ID_DELETE_POINTS};
+    QTest::newRow("eraser") << int(Qt::Key_D) << ctrl << int(ID_TOOL_ERASER)
+                            << QList<int>{ID_TOOL_ERASER, ID_RADIUS, ID_RADIUS_LABEL};
+    QTest::newRow("hand") << int(Qt::Key_H) << ctrl << int(ID_TOOL_HAND) << QList<int>{};
+}
+
+void ApplicationTest::toolsByKeyShowTheirOptions()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, tool);
+    QFETCH(QList<int>, options);
+    QVERIFY(OpenSample());
+    Key(Qt::Key_U, Qt::ControlModifier); // start from another tool: blur
+    Key(key, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(Main()->m_nCurrentTool, tool);
+    QCOMPARE(VisibleOptionButtons(), options);
+    // Exactly the current tool is pressed on the palette.
+    QCOMPARE(Main()->m_wndPalette->GetCheckedIndex(), Main()->m_wndPalette->CommandToIndex(tool));
+    // Undo, redo, reset, display modes and help are never hidden.
+    for (int id : {ID_RESET, ID_UNDO, ID_REDO, ID_MODE_BEFORE, ID_MODE_TOP_BOTTOM, ID_HELP_FILE})
+        QVERIFY(Main()->m_wndContextBar->IsButtonVisible(id));
+    // Commands that are not tools leave the current tool alone.
+    Key(Qt::Key_I);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Main()->m_nCurrentTool, tool);
+}
+
+void ApplicationTest::paletteClickChoosesTheTool()
+{
+    QVERIFY(OpenSample());
+    QToolButton* blur = Main()->m_wndPalette->ButtonForCommand(ID_TOOL_BLUR);
+    QVERIFY(blur);
+    QTest::mouseClick(blur, Qt::LeftButton);
+    QCOMPARE(Main()->m_nCurrentTool, int(ID_TOOL_BLUR));
+    QVERIFY(blur->isChecked());
+    QVERIFY(!Main()->m_wndPalette->ButtonForCommand(ID_TOOL_HAND)->isChecked());
+    // The zoom buttons are commands, not tools.
+    QTest::mouseClick(Main()->m_wndPalette->ButtonForCommand(ID_ZOOM_IN), Qt::LeftButton);
+    QCOMPARE(Main()->m_nCurrentTool, int(ID_TOOL_BLUR));
+    QCOMPARE(Main()->ActiveAfterView()->m_dZoom, 2.0);
+}
+
+void ApplicationTest::strokeChangesOnlyTheCircleAsTheEngineDoes()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    CMorvaneView* view = child->m_pAfterView;
+    CMorvaneDoc* doc = child->GetDocument();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(view->m_nRadius, 100);
+
+    const QRect port = view->viewport()->rect();
+    const QPoint from = port.center();
+    const QPoint to = from + QPoint(40, -25);
+    const QPoint start = view->WindowToImage(from.x(), from.y());
+    const QPoint end = view->WindowToImage(to.x(), to.y());
+
+    // What the engine gives for the same image points.
+    QVDIB expected;
+    QVERIFY(expected.CopyFrom(&doc->m_dibAfter));
+    QVTool tool;
+    QVERIFY(tool.BeginWarp(&doc->m_dibBefore, &expected, 100, QVWarpControl::WARP_STRETCH, nullptr,
+                           0, 0, start.x(), start.y()));
+    QVERIFY(tool.Warp(end.x(), end.y()));
+
+    Drag(view, from, to);
+    QVERIFY(SamePixels(doc->m_dibAfter, expected));
+    QVERIFY(!SamePixels(doc->m_dibAfter, doc->m_dibBefore));
+    // Nothing outside the circle moved.
+    const int stride = doc->m_dibAfter.GetStride();
+    for (int y = 0; y < doc->m_dibAfter.GetHeight(); ++y)
+        for (int x = 0; x < doc->m_dibAfter.GetWidth(); ++x) {
+            const int dx = x - start.x(), dy = y - start.y();
+            if (dx * dx + dy * dy < 100 * 100)
+                continue;
+            const size_t at = size_t(y) * stride + size_t(x) * 3;
+            QVERIFY(std::memcmp(doc->m_dibAfter.GetBits() + at, doc->m_dibBefore.GetBits() + at, 3) == 0);
+        }
+    QVERIFY(doc->IsModified());
+    QCOMPARE(view->m_history.GetCount(), 2);
+    // The idle state update enables Undo.
+    QTRY_VERIFY(Main()->m_wndContextBar->IsButtonEnabled(ID_UNDO));
+}
+
+void ApplicationTest::undoRedoAndResetByKey()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    CMorvaneDoc* doc = child->GetDocument();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    const QPoint c = child->m_pAfterView->viewport()->rect().center();
+    Drag(child->m_pAfterView, c, c + QPoint(30, 0));
+    QVDIB stroked;
+    QVERIFY(stroked.CopyFrom(&doc->m_dibAfter));
+
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(SamePixels(doc->m_dibAfter, doc->m_dibBefore));
+    QVERIFY(SamePixels(child->m_pAfterView->m_dibShow, doc->m_dibBefore));
+    QVERIFY(Main()->m_wndContextBar->IsButtonEnabled(ID_REDO));
+    QVERIFY(!Main()->m_wndContextBar->IsButtonEnabled(ID_UNDO));
+    Key(Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(SamePixels(doc->m_dibAfter, stroked));
+    // Reset is a step of its own, undone like any other.
+    Key(Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(SamePixels(doc->m_dibAfter, doc->m_dibBefore));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(SamePixels(doc->m_dibAfter, stroked));
+    // Undo and redo leave the modified flag alone.
+    QVERIFY(doc->IsModified());
+}
+
+void ApplicationTest::beforeViewEnablesOnlyViewingCommands()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    Key(Qt::Key_A, Qt::ShiftModifier);
+    QCOMPARE(child->m_nDisplayMode, int(CChildFrame::DISPLAY_BEFORE));
+    QCOMPARE(child->GetActiveView(), child->m_pBeforeView);
+    const QList<int> allowed = {ID_TOOL_HAND,   ID_ZOOM_IN,    ID_ZOOM_OUT,        ID_UNZOOM,
+                                ID_MODE_BEFORE, ID_MODE_AFTER, ID_MODE_LEFT_RIGHT, ID_MODE_TOP_BOTTOM};
+    for (int id = ID_TOOL_FIRST; id <= ID_TOOL_RANGE_LAST; ++id)
+        if (QAction* action = Main()->Action(id))
+            QCOMPARE(action->isEnabled(), allowed.contains(id));
+    // A disabled command does not run from its key; the hand tool does.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(Main()->m_nCurrentTool, int(ID_TOOL_HAND));
+    Key(Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(Main()->m_nCurrentTool, int(ID_TOOL_HAND));
+    Key(Qt::Key_I);
+    QCOMPARE(child->m_pBeforeView->m_dZoom, 2.0);
+}
+
+void ApplicationTest::displayModesByKey_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("before") << int(Qt::Key_A) << 0 << QStringLiteral("portrait.png @Before");
+    QTest::newRow("after") << int(Qt::Key_B) << 1 << QStringLiteral("portrait.png @After");
+    QTest::newRow("left right") << int(Qt::Key_C) << 2 << QStringLiteral("portrait.png @Combined");
+    QTest::newRow("top bottom") << int(Qt::Key_D) << 3 << QStringLiteral("portrait.png @Combined");
+}
+
+void ApplicationTest::displayModesByKey()
+{
+    QFETCH(int, key);
+    QFETCH(int, mode);
+    QFETCH(QString, title);
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    Key(Qt::Key_C, Qt::ShiftModifier); // from a combined mode
+    Key(key, Qt::ShiftModifier);
+    QCOMPARE(child->m_nDisplayMode, mode);
+    QCOMPARE(child->windowTitle(), title);
+    QCOMPARE(child->m_pBeforeView->isVisible(), mode != 1);
+    QCOMPARE(child->m_pAfterView->isVisible(), mode != 0);
+    for (int m = 0; m < 4; ++m)
+        QCOMPARE(Main()->m_wndContextBar->IsButtonChecked(ID_MODE_BEFORE + m), m == mode);
+    // The before picture is on the left or on top.
+    if (mode == 2)
+        QVERIFY(child->m_pBeforeView->x() < child->m_pAfterView->x());
+    if (mode == 3)
+        QVERIFY(child->m_pBeforeView->y() < child->m_pAfterView->y());
+}
+
+void ApplicationTest::regionToolsOnThePaletteNeedThreePoints()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    CMorvaneView* view = child->m_pAfterView;
+    Key(Qt::Key_I, Qt::ControlModifier);
+    const QPoint c = view->viewport()->rect().center();
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, c + QPoint(-40, 0));
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, c + QPoint(40, 0));
+    Main()->UpdateCommandStates();
+    QCOMPARE(view->m_nControlCount, 2);
+    QVERIFY(!Main()->m_wndPalette->IsButtonEnabled(ID_TOOL_REGION_STRETCH));
+    QVERIFY(!Main()->m_wndPalette->IsButtonEnabled(ID_TOOL_REGION_SHRINK));
+    QVERIFY(Main()->m_wndContextBar->IsButtonEnabled(ID_DELETE_POINTS));
+    // The key still selects the region tool.
+    Key(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(Main()->m_nCurrentTool, int(ID_TOOL_REGION_STRETCH));
+
+    Key(Qt::Key_I, Qt::ControlModifier);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, c + QPoint(0, 40));
+    Main()->UpdateCommandStates();
+    QVERIFY(Main()->m_wndPalette->IsButtonEnabled(ID_TOOL_REGION_STRETCH));
+    QVERIFY(Main()->m_wndPalette->IsButtonEnabled(ID_TOOL_REGION_SHRINK));
+
+    // Region marks follow the view's settings.
+    Key(Qt::Key_B);
+    Key(Qt::Key_E);
+    QVERIFY(Main()->m_wndContextBar->IsButtonChecked(ID_REGION_EXCLUDE));
+    QVERIFY(!Main()->m_wndContextBar->IsButtonChecked(ID_REGION_INTERSECT));
+    QVERIFY(Main()->m_wndContextBar->IsButtonChecked(ID_REGION_BECOVER));
+    QCOMPARE(view->m_nRegionCombine, int(QVTool::REGION_EXCLUDE));
+    QCOMPARE(view->m_nCoverMode, int(QVTool::REGION_BECOVER));
+    Key(Qt::Key_D);
+    QCOMPARE(view->m_nControlCount, 0);
+    QVERIFY(!Main()->m_wndContextBar->IsButtonEnabled(ID_DELETE_POINTS));
+}
+
+void ApplicationTest::radiusSliderSetsTheRadiusAndLabel()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    auto* sliderButton =
+        qobject_cast<QVToolBarSliderButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS));
+    QVERIFY(sliderButton && sliderButton->Slider());
+    QVToolbarSliderCtrl* slider = sliderButton->Slider();
+    QCOMPARE(slider->minimum(), 1);
+    QCOMPARE(slider->maximum(), 1000);
+    QCOMPARE(slider->value(), 100);
+    QCOMPARE(slider->size(), QSize(150, 35));
+
+    slider->setFocus();
+    slider->setValue(249);
+    QTest::keyClick(slider, Qt::Key_Right); // a user's change
+    QCOMPARE(child->m_pAfterView->m_nRadius, 250);
+    auto* label =
+        qobject_cast<QVToolBarLabelButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS_LABEL));
+    QVERIFY(label);
+    QCOMPARE(label->Text(), QStringLiteral("  250"));
+    QCOMPARE(QVToolBarLabelButton::FormatRadius(1), QStringLiteral("    1"));
+    QCOMPARE(QVToolBarLabelButton::FormatRadius(1000), QStringLiteral(" 1000"));
+    QCOMPARE(QVToolBarSliderButton::GetPos(ID_RADIUS), 250);
+    QCOMPARE(QVToolBarSliderButton::GetPos(12345), -1);
+}
+
+void ApplicationTest::barsToggleWithTheirViewItems()
+{
+    QAction* palette = Main()->Action(ID_VIEW_PALETTE);
+    QAction* contextBar = Main()->Action(ID_VIEW_CONTEXT_BAR);
+    QVERIFY(palette->isChecked());
+    QVERIFY(contextBar->isChecked());
+    Key(Qt::Key_T, Qt::ControlModifier);
+    QVERIFY(!Main()->m_wndContextBar->isVisible());
+    QVERIFY(!contextBar->isChecked());
+    Key(Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(!Main()->m_wndPaletteDock->isVisible());
+    QVERIFY(!palette->isChecked());
+    Key(Qt::Key_T, Qt::ControlModifier);
+    Key(Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(Main()->m_wndContextBar->isVisible());
+    QVERIFY(Main()->m_wndPaletteDock->isVisible());
+    QVERIFY(contextBar->isChecked());
+    // Menus show the real shortcuts.
+    QCOMPARE(contextBar->shortcut().toString(), QStringLiteral("Ctrl+T"));
+    QCOMPARE(Main()->Action(ID_FILE_SAVE_AS)->shortcut().toString(), QStringLiteral("Ctrl+Shift+S"));
+}
+
+void ApplicationTest::menusFollowTheActiveDocument()
+{
+    auto titles = [this] {
+        QStringList list;
+        for (QAction* menu : Main()->menuBar()->actions())
+            list << menu->text();
+        return list;
+    };
+    QCOMPARE(titles(), (QStringList{"&File", "&View", "&Help"}));
+    QVERIFY(OpenSample());
+    QCOMPARE(titles(), (QStringList{"&File", "&View", "&Window", "&Help"}));
+    QVERIFY(Main()->Action(ID_FILE_SAVE)->isEnabled());
+    QVERIFY(Main()->Action(ID_FILE_CLOSE)->isEnabled());
+    QVERIFY(!Main()->Action(ID_LANGUAGE_DEFAULT)->isEnabled());
+}
+
+void ApplicationTest::saveAsWritesAndRenames()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    CMorvaneDoc* doc = child->GetDocument();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    const QPoint c = child->m_pAfterView->viewport()->rect().center();
+    Drag(child->m_pAfterView, c, c + QPoint(20, 20));
+    QVERIFY(doc->IsModified());
+
+    const QString target = m_files.filePath(QStringLiteral("result.png"));
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.selectFile(target);
+        return true;
+    });
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(QFileInfo::exists(target));
+    QVERIFY(!doc->IsModified());
+    QCOMPARE(doc->GetPathName(), target);
+    QCOMPARE(child->windowTitle(), QStringLiteral("result.png @After"));
+    QVERIFY(m_app->RecentFiles().startsWith(target));
+
+    QVDIB reopened;
+    QVERIFY(reopened.LoadFromFile(target));
+    QVERIFY(SamePixels(reopened, doc->m_dibAfter));
+}
+
+void ApplicationTest::saveFailureKeepsTheDocumentAsItWas()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    CMorvaneDoc* doc = child->GetDocument();
+    doc->SetModifiedFlag(true);
+    const QString path = doc->GetPathName();
+    const QString target = m_files.filePath(QStringLiteral("result.xyz"));
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.selectFile(target);
+        return true;
+    });
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Failed to save the file:\n") + target);
+    QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(doc->IsModified());
+    QCOMPARE(doc->GetPathName(), path);
+    QCOMPARE(child->windowTitle(), QStringLiteral("portrait.png @After"));
+}
+
+void ApplicationTest::openFailureShowsTheMessage()
+{
+    const QString path = m_files.filePath(QStringLiteral("not-a-picture.png"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("hello");
+    file.close();
+    QVERIFY(!m_app->OpenDocumentFile(path));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Failed to open the file:\n") + path);
+    QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+    QVERIFY(Main()->MdiArea()->subWindowList().isEmpty());
+
+    // Through the Open command and its prompt.
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.selectFile(path);
+        return true;
+    });
+    Key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(m_messages.size(), 2);
+    QVERIFY(Main()->MdiArea()->subWindowList().isEmpty());
+}
+
+void ApplicationTest::openingAnOpenFileActivatesItsWindow()
+{
+    CChildFrame* first = OpenSample();
+    QVERIFY(first);
+    QCOMPARE(OpenSample(), first);
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+}
+
+void ApplicationTest::closeAsksToSaveChanges()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    child->GetDocument()->SetModifiedFlag(true);
+    m_answer = QMessageBox::Cancel;
+    Key(Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Save changes to portrait.png?"));
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+
+    m_answer = QMessageBox::No;
+    Key(Qt::Key_W, Qt::ControlModifier);
+    QTRY_VERIFY(Main()->MdiArea()->subWindowList().isEmpty());
+    QCOMPARE(m_messages.size(), 2);
+}
+
+void ApplicationTest::recentFilesRememberOpenedPictures()
+{
+    QVERIFY(OpenSample());
+    const QString sample = QFileInfo(QStringLiteral(MORVANE_SAMPLE)).absoluteFilePath();
+    QCOMPARE(m_app->RecentFiles().value(0), sample);
+    QSettings settings;
+    QCOMPARE(settings.value(QStringLiteral("Recent File List/File1")).toString(), sample);
+    Main()->MdiArea()->closeAllSubWindows();
+    QTRY_VERIFY(Main()->MdiArea()->subWindowList().isEmpty());
+    // Reopen from the list.
+    QVERIFY(Main()->ExecuteCommand(ID_FILE_MRU_FILE1));
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+}
+
+void ApplicationTest::languageCommandStoresTheChoice()
+{
+    QVERIFY(Main()->ExecuteCommand(ID_LANGUAGE_ENGLISH));
+    QSettings settings;
+    QCOMPARE(settings.value(QStringLiteral("Settings/Language")).toString(),
+             QStringLiteral("Language\\English.dll"));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text,
+             QStringLiteral("Language setup succesfully!\nYou should restart this programe!"));
+    QCOMPARE(m_messages[0].icon, QMessageBox::Information);
+    QVERIFY(m_app->m_bLanguageChanged);
+
+    // At exit the saved layout goes, the rest stays.
+    m_app->SaveWorkspace(Main());
+    QVERIFY(QSettings().contains(QStringLiteral("Workspace/State")));
+    m_app->ExitInstance();
+    QVERIFY(!QSettings().contains(QStringLiteral("Workspace/State")));
+    QVERIFY(QSettings().contains(QStringLiteral("Settings/Language")));
+    m_app->m_bLanguageChanged = false;
+}
+
+void ApplicationTest::promptsUseTheProgramsFiltersAndNames()
+{
+    struct Seen
+    {
+        QStringList filters;
+        QString suffix, file, directory, title;
+        QFileDialog::AcceptMode mode;
+    } seen;
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        // The name the dialog starts with, as the user sees it.
+        const auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        seen = {dialog.nameFilters(), dialog.defaultSuffix(), edit ? edit->text() : QString(),
+                dialog.directory().path(), dialog.windowTitle(), dialog.acceptMode()};
+        return false;
+    });
+    QString name;
+    QVERIFY(!QVDocManager::DoPromptFileName(name, AFX_IDS_OPENFILE, true));
+    QCOMPARE(seen.title, QStringLiteral("Open"));
+    QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
+    QCOMPARE(seen.suffix, QStringLiteral("JPG"));
+    QCOMPARE(seen.filters.value(0),
+             QStringLiteral("Supported files(*.bmp,*.png,*.jpg,*.tif) (*.bmp *.png *.jpg *.tif)"));
+    QCOMPARE(seen.filters.size(), 5);
+    QVERIFY(seen.file.isEmpty());
+
+    const QString folder = m_files.path();
+    name = folder + QStringLiteral("/face.tif");
+    QVERIFY(!QVDocManager::DoPromptFileName(name, AFX_IDS_SAVEFILE, false));
+    QCOMPARE(seen.title, QStringLiteral("Save As"));
+    QCOMPARE(seen.mode, QFileDialog::AcceptSave);
+    QCOMPARE(seen.suffix, QStringLiteral("tif"));
+    QCOMPARE(seen.filters.value(0), QStringLiteral("BMP Files (*.bmp) (*.bmp)"));
+    QCOMPARE(seen.filters.value(2), QStringLiteral("JPG Files (*.jpg,*.jpeg) (*.jpg *.jpeg)"));
+    QCOMPARE(seen.directory, folder);
+    QCOMPARE(seen.file, QStringLiteral("face"));
+    QCOMPARE(name, folder + QStringLiteral("/face.tif")); // cancelled: unchanged
+
+    // A dot in a folder name is not an extension.
+    QString stem, extension;
+    QVDocManager::SplitExtension(QStringLiteral("/home/my.pics/face"), stem, extension);
+    QVERIFY(stem.isEmpty());
+    QVERIFY(extension.isEmpty());
+    QVDocManager::SplitExtension(QStringLiteral("/home/my.pics/face.jpeg"), stem, extension);
+    QCOMPARE(stem, QStringLiteral("/home/my.pics/face"));
+    QCOMPARE(extension, QStringLiteral("jpeg"));
+}
+
+QTEST_MAIN(ApplicationTest)
+#include "test_application.moc"
