@@ -340,6 +340,19 @@ void CMainFrame::CreateBars()
     m_wndPaletteDock->move(frameGeometry().topLeft() + QPoint(30, 250));
 }
 
+void CMainFrame::ShowFloatingPalette(bool defaultPosition)
+{
+    if (!m_wndPaletteDock->isFloating() || !m_wndPaletteDock->isVisible())
+        return;
+    // A floating window shown before the main window is mapped may stay blank
+    // under some window managers: show it again now that the window is up.
+    m_wndPaletteDock->hide();
+    if (defaultPosition)
+        m_wndPaletteDock->move(frameGeometry().topLeft() + QPoint(30, 250));
+    m_wndPaletteDock->show();
+    m_wndPaletteDock->raise();
+}
+
 bool CMainFrame::InitContextBar()
 {
     m_pRadiusSlider = new QVToolBarSliderButton(ID_RADIUS, this);

@@ -62,6 +62,9 @@ public:
     void RefreshAfterView();
     void OnToolCommand(int id);
     void OnViewBar(int id);
+    // Shows the floating palette over the shown window, near its top-left
+    // corner unless a saved layout placed it.
+    void ShowFloatingPalette(bool defaultPosition);
 
     bool OnCmdMsg(int id) override;
     bool HasCmdHandler(int id) const override;

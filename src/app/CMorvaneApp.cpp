@@ -55,7 +55,8 @@ bool CMorvaneApp::InitInstance(const QStringList& files)
     m_pMainFrame = new CMainFrame;
     QSettings settings;
     settings.beginGroup(QLatin1String(kWorkspaceGroup));
-    m_pMainFrame->restoreState(settings.value(QStringLiteral("State")).toByteArray());
+    const bool restored =
+        m_pMainFrame->restoreState(settings.value(QStringLiteral("State")).toByteArray());
     settings.endGroup();
     connect(m_pMainFrame, &CMainFrame::filesDropped, this, [this](const QStringList& paths) {
         for (const QString& path : paths)
@@ -67,6 +68,7 @@ bool CMorvaneApp::InitInstance(const QStringList& files)
     if (const QScreen* screen = m_pMainFrame->screen())
         m_pMainFrame->setGeometry(screen->availableGeometry());
     m_pMainFrame->showMaximized();
+    m_pMainFrame->ShowFloatingPalette(!restored);
     // Desktop launchers and file managers pass pictures this way.
     for (const QString& file : files)
         OpenDocumentFile(file);
