@@ -22,6 +22,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMimeData>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QSettings>
@@ -75,6 +76,7 @@ private slots:
     void saveFailureKeepsTheDocumentAsItWas();
     void openFailureShowsTheMessage();
     void openingAnOpenFileActivatesItsWindow();
+    void droppedFilesOpen();
     void closeAsksToSaveChanges();
     void recentFilesRememberOpenedPictures();
     void languageCommandStoresTheChoice();
@@ -572,6 +574,19 @@ void ApplicationTest::openingAnOpenFileActivatesItsWindow()
     QVERIFY(first);
     QCOMPARE(OpenSample(), first);
     QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+}
+
+void ApplicationTest::droppedFilesOpen()
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral(MORVANE_SAMPLE))});
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Main(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Main(), &drop);
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+    QCOMPARE(Main()->ActiveChild()->windowTitle(), QStringLiteral("portrait.png @After"));
 }
 
 void ApplicationTest::closeAsksToSaveChanges()
