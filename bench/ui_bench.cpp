@@ -1,0 +1,729 @@
+// Benchmarks of the editing view as a user feels it: the real main window, a
+// document window and its after view, offscreen, on a 6000 x 4000 picture at
+// zoom 1 in a 1600 x 1000 viewport. Mouse events go to the view's viewport
+// through QApplication::sendEvent, so the view's own handlers run: a move of a
+// circle-stretch stroke warps and repaints at once, a release commits the
+// display copy and records a snapshot, an undo restores one.
+//
+// Every benchmark reports, per iteration of what it times, the heap
+// allocations (allocs, alloc_MB), the minor page faults (faults: memory touched
+// for the first time, 4 KiB each) and the paint events the viewport received
+// (paints), so a step that should reuse its memory, or that should paint and
+// does not, shows at a glance.
+//
+// Run: <build>/bench/morvane_ui_bench [--benchmark_filter=<regex>]
+// The program sets QT_QPA_PLATFORM=offscreen unless the variable is set.
+
+#include "app/CMainFrame.h"
+#include "app/QVCommandIds.h"
+#include "bars/QVToolBarSliderButton.h"
+#include "document/CMorvaneDoc.h"
+#include "image/QVDIB.h"
+#include "view/CChildFrame.h"
+#include "view/CMorvaneView.h"
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// Allocation counting, as in the engine benchmarks: the program's own malloc,
+// calloc and realloc take precedence over the C library's for every library in
+// the process (Qt and the application included) and forward to glibc's.
+// Aligned allocations are not counted. A sanitizer build keeps the sanitizer's
+// allocator and reports no counts.
+
+#if defined(__SANITIZE_ADDRESS__)
+#define MORVANE_BENCH_COUNT_ALLOCATIONS 0
+#else
+#define MORVANE_BENCH_COUNT_ALLOCATIONS 1
+#endif
+
+namespace {
+
+std::atomic<uint64_t> g_allocations{0};
+std::atomic<uint64_t> g_allocatedBytes{0};
+
+[[maybe_unused]] void CountAllocation(std::size_t bytes)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    g_allocatedBytes.fetch_add(bytes, std::memory_order_relaxed);
+}
+
+} // namespace
+
+#if MORVANE_BENCH_COUNT_ALLOCATIONS
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* block, std::size_t size);
+}
+
+extern "C" void* malloc(std::size_t size) noexcept
+{
+    CountAllocation(size);
+    return __libc_malloc(size);
+}
+
+extern "C" void* calloc(std::size_t count, std::size_t size) noexcept
+{
+    CountAllocation(count * size);
+    return __libc_calloc(count, size);
+}
+
+extern "C" void* realloc(void* block, std::size_t size) noexcept
+{
+    CountAllocation(size);
+    return __libc_realloc(block, size);
+}
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Minor page faults of the process so far: memory touched for the first time.
+uint64_t PageFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return uint64_t(usage.ru_minflt);
+}
+
+// Paint events received by the after view's viewport.
+uint64_t g_paints = 0;
+
+class PaintCounter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++g_paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Heap allocations, page faults and paints, per iteration. Either everything
+// from its construction to ReportAll (benchmarks timed by the library), or only
+// what runs inside Measure (benchmarks that time one step of a sequence
+// themselves).
+class Meter
+{
+public:
+    Meter() { Restart(); }
+
+    void Restart()
+    {
+        m_allocations = g_allocations.load(std::memory_order_relaxed);
+        m_bytes = g_allocatedBytes.load(std::memory_order_relaxed);
+        m_paints = g_paints;
+        m_faults = PageFaults();
+    }
+
+    // Runs step, adds its allocations and paints, and returns its wall time.
+    template <typename Step>
+    double Measure(Step&& step)
+    {
+        const uint64_t allocations = g_allocations.load(std::memory_order_relaxed);
+        const uint64_t bytes = g_allocatedBytes.load(std::memory_order_relaxed);
+        const uint64_t paints = g_paints;
+        const uint64_t faults = PageFaults();
+        const Clock::time_point start = Clock::now();
+        step();
+        const Clock::time_point end = Clock::now();
+        m_sumFaults += PageFaults() - faults;
+        m_sumAllocations += g_allocations.load(std::memory_order_relaxed) - allocations;
+        m_sumBytes += g_allocatedBytes.load(std::memory_order_relaxed) - bytes;
+        m_sumPaints += g_paints - paints;
+        return std::chrono::duration<double>(end - start).count();
+    }
+
+    // Everything since construction or Restart.
+    void ReportAll(benchmark::State& state) const
+    {
+        Report(state, g_allocations.load(std::memory_order_relaxed) - m_allocations,
+               g_allocatedBytes.load(std::memory_order_relaxed) - m_bytes, g_paints - m_paints,
+               PageFaults() - m_faults);
+    }
+
+    // Only what ran inside Measure.
+    void ReportMeasured(benchmark::State& state) const
+    {
+        Report(state, m_sumAllocations, m_sumBytes, m_sumPaints, m_sumFaults);
+    }
+
+private:
+    static void Report(benchmark::State& state, uint64_t allocations, uint64_t bytes,
+                       uint64_t paints, uint64_t faults)
+    {
+        using benchmark::Counter;
+        if (MORVANE_BENCH_COUNT_ALLOCATIONS) {
+            state.counters["allocs"] = Counter(double(allocations), Counter::kAvgIterations);
+            state.counters["alloc_MB"] =
+                Counter(double(bytes) / (1024.0 * 1024.0), Counter::kAvgIterations);
+        }
+        state.counters["paints"] = Counter(double(paints), Counter::kAvgIterations);
+        state.counters["faults"] = Counter(double(faults), Counter::kAvgIterations);
+    }
+
+    uint64_t m_allocations = 0;
+    uint64_t m_bytes = 0;
+    uint64_t m_paints = 0;
+    uint64_t m_faults = 0;
+    uint64_t m_sumAllocations = 0;
+    uint64_t m_sumBytes = 0;
+    uint64_t m_sumPaints = 0;
+    uint64_t m_sumFaults = 0;
+};
+
+// ---------------------------------------------------------------------------
+// The picture.
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+constexpr QSize kViewport(1600, 1000);
+
+[[noreturn]] void Fail(const char* what)
+{
+    std::fprintf(stderr, "ui_bench: %s\n", what);
+    std::exit(1);
+}
+
+// A photo-like picture: smooth shading that differs per channel, a soft bright
+// ellipse where a face would be, a mid-frequency texture (value noise on a
+// 5-pixel grid) and per-pixel sensor noise, all from a fixed-seed generator.
+void MakePhoto(QVDIB& picture)
+{
+    if (!picture.Create(kWidth, kHeight, 24))
+        Fail("cannot allocate the test picture");
+
+    std::vector<double> columnShade(size_t(kWidth) * 3);
+    std::vector<double> rowShade(size_t(kHeight) * 3);
+    for (int x = 0; x < kWidth; ++x)
+        for (int k = 0; k < 3; ++k)
+            columnShade[size_t(x) * 3 + k] =
+                85 + 45 * std::sin(x * 0.0009 * (k + 1) + k) + 12 * std::sin(x * 0.0067 + 2 * k);
+    for (int y = 0; y < kHeight; ++y)
+        for (int k = 0; k < 3; ++k)
+            rowShade[size_t(y) * 3 + k] =
+                38 * std::cos(y * 0.0012 * (k + 2) - k) + 9 * std::sin(y * 0.013 + k);
+
+    uint32_t seed = 0x9E3779B9u;
+    auto next = [&seed] {
+        seed ^= seed << 13;
+        seed ^= seed >> 17;
+        seed ^= seed << 5;
+        return seed;
+    };
+    constexpr int kCell = 5;
+    const int gridW = kWidth / kCell + 2, gridH = kHeight / kCell + 2;
+    std::vector<float> grid(size_t(gridW) * gridH);
+    for (float& g : grid)
+        g = float(int(next() % 31) - 15);
+
+    const double faceX = kWidth * 0.5, faceY = kHeight * 0.5;
+    const double faceW = kWidth * 0.17, faceH = kHeight * 0.32;
+    const size_t stride = size_t(picture.GetStride());
+    for (int y = 0; y < kHeight; ++y) {
+        uint8_t* pixel = picture.GetBits() + size_t(y) * stride;
+        const double dy = (y - faceY) / faceH;
+        const float* gridRow = grid.data() + size_t(y / kCell) * gridW;
+        const float gy = float(y % kCell) / kCell;
+        for (int x = 0; x < kWidth; ++x, pixel += 3) {
+            const double dx = (x - faceX) / faceW;
+            const double d2 = dx * dx + dy * dy;
+            const double face = d2 < 1 ? 65 * (1 - d2) * (1 - d2) : 0;
+            const float* g = gridRow + x / kCell;
+            const float gx = float(x % kCell) / kCell;
+            const double texture = (g[0] * (1 - gx) + g[1] * gx) * (1 - gy) +
+                                   (g[gridW] * (1 - gx) + g[gridW + 1] * gx) * gy;
+            for (int k = 0; k < 3; ++k) {
+                const uint32_t r = next();
+                const int noise = int(r & 7) + int((r >> 3) & 7) - 7;
+                const double value = columnShade[size_t(x) * 3 + k] +
+                                     rowShade[size_t(y) * 3 + k] +
+                                     face * (k == 2 ? 1.0 : 0.8) + texture + noise;
+                pixel[k] = uint8_t(std::clamp(int(value), 0, 255));
+            }
+        }
+    }
+}
+
+const QVDIB& Photo()
+{
+    static QVDIB photo;
+    if (photo.IsEmpty())
+        MakePhoto(photo);
+    return photo;
+}
+
+// ---------------------------------------------------------------------------
+// The program's windows.
+
+struct Session
+{
+    CMainFrame* frame = nullptr;
+    QMdiSubWindow* sub = nullptr;
+    CChildFrame* child = nullptr;
+    CMorvaneView* view = nullptr;
+    PaintCounter* paintCounter = nullptr;
+};
+
+Session g_session;
+
+CMorvaneView* View()
+{
+    return g_session.view;
+}
+
+QWidget* Viewport()
+{
+    return g_session.view->viewport();
+}
+
+void SettleEvents()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Resizes the main window until the after view's viewport is exactly kViewport.
+void FitViewport()
+{
+    for (int attempt = 0; attempt < 8 && Viewport()->size() != kViewport; ++attempt) {
+        const QSize missing = kViewport - Viewport()->size();
+        g_session.frame->resize(g_session.frame->size() + missing);
+        SettleEvents();
+    }
+    if (Viewport()->size() != kViewport) {
+        std::fprintf(stderr, "ui_bench: the viewport is %d x %d, not %d x %d\n",
+                     Viewport()->width(), Viewport()->height(), kViewport.width(),
+                     kViewport.height());
+        std::exit(1);
+    }
+}
+
+// Closes the open document window, if any, without asking to save.
+void CloseDocument()
+{
+    if (!g_session.sub)
+        return;
+    g_session.child->GetDocument()->SetModifiedFlag(false);
+    g_session.sub->close(); // deleted on close
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SettleEvents();
+    g_session.sub = nullptr;
+    g_session.child = nullptr;
+    g_session.view = nullptr;
+    g_session.paintCounter = nullptr;
+}
+
+// Opens the photo in a new document window, as opening a file does, with the
+// view at zoom 1 scrolled to the middle of the picture and one snapshot in its
+// history.
+void OpenDocument()
+{
+    CloseDocument();
+    auto* document = new CMorvaneDoc;
+    if (!document->m_dibBefore.CopyFrom(&Photo()) ||
+        !document->m_dibAfter.CopyFrom(&document->m_dibBefore))
+        Fail("cannot allocate the document");
+    document->SetTitle(QStringLiteral("portrait.jpg"));
+    g_session.child = new CChildFrame(document);
+    g_session.sub = g_session.frame->AddChild(g_session.child);
+    g_session.child->OnInitialUpdate();
+    g_session.view = g_session.child->m_pAfterView;
+    if (!QTest::qWaitForWindowExposed(g_session.child))
+        Fail("the document window is not exposed");
+    FitViewport();
+    const QPoint middle((kWidth - kViewport.width()) / 2, (kHeight - kViewport.height()) / 2);
+    View()->ScrollToPosition(middle);
+    if (View()->m_dZoom != 1.0 || g_session.child->GetActiveView() != View())
+        Fail("the after view is not the active view at zoom 1");
+    if (View()->GetScrollPosition() != middle)
+        Fail("the view cannot scroll to the middle of the picture");
+    g_session.paintCounter = new PaintCounter(View());
+    Viewport()->installEventFilter(g_session.paintCounter);
+}
+
+void StartProgram()
+{
+    g_session.frame = new CMainFrame;
+    g_session.frame->resize(kViewport + QSize(200, 200));
+    g_session.frame->show();
+    if (!QTest::qWaitForWindowExposed(g_session.frame))
+        Fail("the main window is not exposed");
+    OpenDocument();
+}
+
+void EndProgram()
+{
+    CloseDocument();
+    delete g_session.frame;
+    g_session.frame = nullptr;
+}
+
+// The circle-stretch tool at the given brush radius, as the palette and the
+// radius slider set them.
+void UseCircleStretch(int radius)
+{
+    CMainFrame* frame = g_session.frame;
+    if (frame->m_nCurrentTool != ID_TOOL_CIRCLE_STRETCH)
+        frame->OnToolCommand(ID_TOOL_CIRCLE_STRETCH);
+    // The slider first: the window's periodic state update applies its position.
+    for (QVToolBarSliderButton* button : frame->findChildren<QVToolBarSliderButton*>())
+        if (button->CommandId() == ID_RADIUS)
+            button->SetValue(radius, false);
+    frame->ApplyRadius(radius);
+    if (frame->m_nCurrentTool != ID_TOOL_CIRCLE_STRETCH || View()->m_nRadius != radius)
+        Fail("cannot choose the circle-stretch tool and radius");
+}
+
+// ---------------------------------------------------------------------------
+// Mouse input, built once and delivered to the viewport as the window would.
+
+QPoint ViewCentre()
+{
+    return QPoint(kViewport.width() / 2, kViewport.height() / 2);
+}
+
+std::unique_ptr<QMouseEvent> MouseEvent(QEvent::Type type, QPoint position, Qt::MouseButton button,
+                                        Qt::MouseButtons buttons)
+{
+    const QPointF local(position);
+    return std::make_unique<QMouseEvent>(type, local, QPointF(Viewport()->mapToGlobal(position)),
+                                         button, buttons, Qt::NoModifier);
+}
+
+void Deliver(QMouseEvent* event)
+{
+    event->setAccepted(true);
+    QApplication::sendEvent(Viewport(), event);
+}
+
+struct StrokeEvents
+{
+    std::unique_ptr<QMouseEvent> press;
+    // Cursor positions 0.4 r from the centre along four diagonals: inside the
+    // circle, each different from the one before.
+    std::array<std::unique_ptr<QMouseEvent>, 4> moves;
+    std::unique_ptr<QMouseEvent> release;
+    // The same positions with no button held.
+    std::array<std::unique_ptr<QMouseEvent>, 4> hovers;
+};
+
+StrokeEvents MakeStroke(int radius)
+{
+    StrokeEvents stroke;
+    const QPoint centre = ViewCentre();
+    stroke.press = MouseEvent(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+    const int a = int(std::lround(0.32 * radius)), b = int(std::lround(0.24 * radius));
+    const QPoint offsets[4] = {{a, b}, {-b, a}, {-a, -b}, {b, -a}};
+    for (int i = 0; i < 4; ++i) {
+        stroke.moves[size_t(i)] =
+            MouseEvent(QEvent::MouseMove, centre + offsets[i], Qt::NoButton, Qt::LeftButton);
+        stroke.hovers[size_t(i)] =
+            MouseEvent(QEvent::MouseMove, centre + offsets[i], Qt::NoButton, Qt::NoButton);
+    }
+    stroke.release =
+        MouseEvent(QEvent::MouseButtonRelease, centre + offsets[0], Qt::LeftButton, Qt::NoButton);
+    return stroke;
+}
+
+bool StrokeRunning()
+{
+    const QVTool& tool = View()->m_tool;
+    return tool.m_bWarpReady && tool.m_nState == QVTool::TOOL_WARPING;
+}
+
+// A whole stroke: press, one move, release.
+void Stroke(const StrokeEvents& stroke)
+{
+    Deliver(stroke.press.get());
+    Deliver(stroke.moves[0].get());
+    Deliver(stroke.release.get());
+}
+
+// Sum of the display copy's bytes over the square of the circle around the
+// stroke's centre.
+uint64_t ShownChecksum(int radius)
+{
+    const QVDIB& shown = View()->m_dibShow;
+    const QPoint centre = View()->WindowToImage(ViewCentre().x(), ViewCentre().y());
+    const size_t stride = size_t(shown.GetStride());
+    uint64_t sum = 0;
+    for (int y = std::max(0, centre.y() - radius); y < std::min(kHeight, centre.y() + radius);
+         ++y) {
+        const uint8_t* row = shown.GetBits() + size_t(y) * stride;
+        for (int x = std::max(0, centre.x() - radius); x < std::min(kWidth, centre.x() + radius);
+             ++x)
+            sum = sum * 31 + row[3 * x] + (uint64_t(row[3 * x + 1]) << 8) +
+                  (uint64_t(row[3 * x + 2]) << 16);
+    }
+    return sum;
+}
+
+// Before anything is timed: a stroke's moves really paint, and each move
+// re-renders the circle differently.
+void CheckStrokeRenders()
+{
+    constexpr int kRadius = 300;
+    UseCircleStretch(kRadius);
+    const StrokeEvents stroke = MakeStroke(kRadius);
+    Deliver(stroke.press.get());
+    if (!StrokeRunning())
+        Fail("the press did not start a stroke");
+    const uint64_t paints = g_paints;
+    Deliver(stroke.moves[0].get());
+    const uint64_t first = ShownChecksum(kRadius);
+    Deliver(stroke.moves[1].get());
+    const uint64_t second = ShownChecksum(kRadius);
+    if (g_paints - paints != 2)
+        Fail("a move did not paint the viewport once");
+    if (first == second)
+        Fail("two moves rendered the same circle");
+    Deliver(stroke.release.get());
+    if (StrokeRunning())
+        Fail("the release did not end the stroke");
+}
+
+// ---------------------------------------------------------------------------
+// Benchmarks.
+
+// A repaint of the whole viewport, no tool work: the display copy converted
+// and drawn, and the brush circle.
+void BM_Repaint(benchmark::State& state)
+{
+    UseCircleStretch(300);
+    Meter meter;
+    for (auto _ : state)
+        Viewport()->repaint();
+    meter.ReportAll(state);
+}
+
+// A repaint of only the brush's square (2 r + 2 pixels a side) around the
+// viewport's centre, for comparison with the whole viewport: what painting
+// costs when only the area a warp changed is invalidated, with the paint
+// handler as it stands.
+void BM_RepaintBrushSquare(benchmark::State& state, int radius)
+{
+    UseCircleStretch(radius);
+    const QRect square(ViewCentre() - QPoint(radius + 1, radius + 1),
+                       QSize(2 * radius + 2, 2 * radius + 2));
+    Meter meter;
+    for (auto _ : state)
+        Viewport()->repaint(square);
+    meter.ReportAll(state);
+}
+
+// A mouse move with no button held: the brush circle follows the mouse.
+void BM_Hover(benchmark::State& state, int radius)
+{
+    UseCircleStretch(radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state)
+        Deliver(stroke.hovers[next++ & 3].get());
+    meter.ReportAll(state);
+}
+
+// A press that starts a stroke; the release that follows is not timed.
+void BM_Press(benchmark::State& state, int radius)
+{
+    UseCircleStretch(radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    Meter meter;
+    for (auto _ : state) {
+        state.SetIterationTime(meter.Measure([&] { Deliver(stroke.press.get()); }));
+        if (!StrokeRunning()) {
+            state.SkipWithError("the press did not start a stroke");
+            break;
+        }
+        Deliver(stroke.release.get());
+    }
+    meter.ReportMeasured(state);
+}
+
+// One move of a running stroke with the left button held: warp and repaint.
+void BM_StrokeMove(benchmark::State& state, int radius)
+{
+    UseCircleStretch(radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    Deliver(stroke.press.get());
+    if (!StrokeRunning()) {
+        state.SkipWithError("the press did not start a stroke");
+        return;
+    }
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state)
+        Deliver(stroke.moves[next++ & 3].get());
+    meter.ReportAll(state);
+    Deliver(stroke.release.get());
+}
+
+// The warp of a move alone, as the view's handler runs it (same tool, same
+// pictures, same cursor positions), without the event, cursor and repaint.
+void BM_StrokeWarpOnly(benchmark::State& state, int radius)
+{
+    UseCircleStretch(radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    Deliver(stroke.press.get());
+    if (!StrokeRunning()) {
+        state.SkipWithError("the press did not start a stroke");
+        return;
+    }
+    std::array<QPoint, 4> cursors;
+    for (size_t i = 0; i < cursors.size(); ++i) {
+        const QPointF position = stroke.moves[i]->position();
+        cursors[i] = View()->WindowToImage(int(position.x()), int(position.y()));
+    }
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state) {
+        const QPoint cursor = cursors[next++ & 3];
+        if (!View()->m_tool.Warp(cursor.x(), cursor.y())) {
+            state.SkipWithError("the warp refused the cursor");
+            break;
+        }
+        benchmark::ClobberMemory();
+    }
+    meter.ReportAll(state);
+    Deliver(stroke.release.get());
+}
+
+// The release of a stroke (press and a move before it are not timed): the
+// display copy committed into the document, a snapshot added, a repaint.
+// freshSnapshot: a newly opened document, whose history is not full yet, so
+// every release allocates a new snapshot (the first strokes of a session).
+// Otherwise the history is full and the oldest snapshot's block is reused.
+void BM_Release(benchmark::State& state, int radius, bool freshSnapshot)
+{
+    if (freshSnapshot)
+        OpenDocument();
+    UseCircleStretch(radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    QVUndoRedo& history = View()->m_history;
+    if (freshSnapshot) {
+        if (history.GetCount() + state.max_iterations > history.GetCapacity()) {
+            state.SkipWithError("the history has no room for that many new snapshots");
+            return;
+        }
+    } else {
+        while (history.GetCount() < history.GetCapacity() || history.CanRedo())
+            Stroke(stroke);
+    }
+    Meter meter;
+    for (auto _ : state) {
+        Deliver(stroke.press.get());
+        Deliver(stroke.moves[0].get());
+        if (!StrokeRunning()) {
+            state.SkipWithError("the press did not start a stroke");
+            break;
+        }
+        state.SetIterationTime(meter.Measure([&] { Deliver(stroke.release.get()); }));
+    }
+    meter.ReportMeasured(state);
+    state.counters["snapshots"] = double(history.GetCount());
+}
+
+// One undo (a snapshot copied back into the document and the display copy, a
+// repaint); the redo that restores the history's state is not timed.
+void BM_Undo(benchmark::State& state)
+{
+    UseCircleStretch(300);
+    const StrokeEvents stroke = MakeStroke(300);
+    QVUndoRedo& history = View()->m_history;
+    while (history.CanRedo())
+        View()->OnRedo();
+    if (!history.CanUndo())
+        Stroke(stroke);
+    Meter meter;
+    for (auto _ : state) {
+        state.SetIterationTime(meter.Measure([] { View()->OnUndo(); }));
+        View()->OnRedo();
+    }
+    meter.ReportMeasured(state);
+}
+
+// The main window's periodic refresh of every command's state (every
+// CMainFrame::kStateUpdateMs while the program is idle, strokes included).
+void BM_UpdateCommandStates(benchmark::State& state)
+{
+    UseCircleStretch(300);
+    Meter meter;
+    for (auto _ : state)
+        g_session.frame->UpdateCommandStates();
+    meter.ReportAll(state);
+}
+
+void RegisterAll()
+{
+    using benchmark::kMillisecond;
+    benchmark::RegisterBenchmark("Repaint/viewport", BM_Repaint)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("Repaint/brush_square/r300", BM_RepaintBrushSquare, 300)
+        ->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("Hover/r300", BM_Hover, 300)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("Press/r300", BM_Press, 300)->Unit(kMillisecond)->UseManualTime();
+    for (int radius : {100, 300})
+        benchmark::RegisterBenchmark(("StrokeMove/r" + std::to_string(radius)).c_str(),
+                                     BM_StrokeMove, radius)
+            ->Unit(kMillisecond);
+    for (int radius : {100, 300})
+        benchmark::RegisterBenchmark(("StrokeMove/warp_only/r" + std::to_string(radius)).c_str(),
+                                     BM_StrokeWarpOnly, radius)
+            ->Unit(kMillisecond);
+    // A new document has one snapshot: nine releases fill its history.
+    benchmark::RegisterBenchmark("Release/r300/new_snapshot", BM_Release, 300, true)
+        ->Unit(kMillisecond)
+        ->UseManualTime()
+        ->Iterations(QVUndoRedo::kHistoryCapacity - 1);
+    benchmark::RegisterBenchmark("Release/r300/reused_snapshot", BM_Release, 300, false)
+        ->Unit(kMillisecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("Undo", BM_Undo)->Unit(kMillisecond)->UseManualTime();
+    benchmark::RegisterBenchmark("UpdateCommandStates", BM_UpdateCommandStates)
+        ->Unit(kMillisecond);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    StartProgram();
+    CheckStrokeRenders();
+    RegisterAll();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    EndProgram();
+    return 0;
+}
