@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
+#include <QStyle>
 
 #include <cmath>
 
@@ -107,11 +108,20 @@ void CMorvaneView::UpdateScrollSizes()
     const QVDIB* image = ShownImage();
     const int totalWidth = image ? Trunc(image->GetWidth() * m_dZoom) : 0;
     const int totalHeight = image ? Trunc(image->GetHeight() * m_dZoom) : 0;
-    const QSize client = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, totalWidth - client.width()));
-    verticalScrollBar()->setRange(0, std::max(0, totalHeight - client.height()));
-    horizontalScrollBar()->setPageStep(std::max(1, client.width()));
-    verticalScrollBar()->setPageStep(std::max(1, client.height()));
+    // The ranges are those of the viewport that remains once the scroll bars
+    // this size needs are shown: the bars appear later, and a range computed
+    // without them would cut a position given now (a partner's, say).
+    const QSize whole = maximumViewportSize();
+    const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    int width = whole.width(), height = whole.height();
+    for (int pass = 0; pass < 2; ++pass) {
+        width = whole.width() - (totalHeight > height ? barWidth : 0);
+        height = whole.height() - (totalWidth > width ? barWidth : 0);
+    }
+    horizontalScrollBar()->setRange(0, std::max(0, totalWidth - width));
+    verticalScrollBar()->setRange(0, std::max(0, totalHeight - height));
+    horizontalScrollBar()->setPageStep(std::max(1, width));
+    verticalScrollBar()->setPageStep(std::max(1, height));
     horizontalScrollBar()->setSingleStep(std::max(1, totalWidth / 100));
     verticalScrollBar()->setSingleStep(std::max(1, totalHeight / 100));
 }
@@ -143,17 +153,30 @@ void CMorvaneView::RedrawNow()
     viewport()->repaint();
 }
 
+namespace {
+
+// A step below 1 adds or takes 0.1; on the ladder 0.1 ... 0.9 it lands exactly
+// on the next value, so no rounding error builds up over repeated steps.
+double TenthStep(double zoom, double step)
+{
+    const double tenths = zoom * 10;
+    if (std::abs(tenths - std::round(tenths)) < 1e-9)
+        return (std::round(tenths) + step * 10) / 10;
+    return zoom + step;
+}
+
+} // namespace
+
 void CMorvaneView::OnZoomIn()
 {
-    // Steps land exactly on the ladder 0.1, 0.2 ... 0.9, 1, 2 ... 16.
-    const double zoom = m_dZoom >= 1 ? std::round(m_dZoom) + 1 : (std::round(m_dZoom * 10) + 1) / 10;
+    const double zoom = m_dZoom >= 1 ? m_dZoom + 1 : TenthStep(m_dZoom, 0.1);
     if (SetZoom(zoom))
         SyncPartnerView();
 }
 
 void CMorvaneView::OnZoomOut()
 {
-    const double zoom = m_dZoom > 1 ? std::round(m_dZoom) - 1 : (std::round(m_dZoom * 10) - 1) / 10;
+    const double zoom = m_dZoom > 1 ? m_dZoom - 1 : TenthStep(m_dZoom, -0.1);
     if (SetZoom(zoom))
         SyncPartnerView();
 }
