@@ -1,4 +1,5 @@
 #include "ExportImage.h"
+#include "image/QVCpu.h"
 
 #include "image/QVDIB.h"
 
@@ -30,6 +31,7 @@ bool ResizeImage(QVDIB* destination, const QVDIB* source, int width, int height)
     if (!destination->Create(width, height, source->GetBitCount()))
         return false;
 
+    QVClearUpperVectorState();
     const int bytes = source->GetBitCount() / 8;
     const size_t sourceStride = size_t(source->GetStride());
     const size_t stride = size_t(destination->GetStride());

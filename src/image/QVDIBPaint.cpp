@@ -1,4 +1,5 @@
 #include "QVDIB.h"
+#include "QVCpu.h"
 
 #include <QImage>
 #include <QPainter>
@@ -78,6 +79,7 @@ int QVDIB::Paint(QPainter* painter, const QVRect& destRect, const QVRect& srcRec
     if (frame.isNull())
         return 0;
 
+    QVClearUpperVectorState();
     const uint16_t bits = GetBitCount();
     const size_t stride = size_t(GetStride());
     const uint8_t* pixels = GetBits();

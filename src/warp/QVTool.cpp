@@ -1,4 +1,5 @@
 #include "QVTool.h"
+#include "image/QVCpu.h"
 
 #include "image/QVCircle.h"
 #include "image/QVClosedCurve.h"
@@ -50,6 +51,7 @@ bool QVTool::Warp(int x, int y)
     if (!m_warp.Update(x, y))
         return false; // outside the circle: the last rendering stays
 
+    QVClearUpperVectorState();
     const int width = m_pSource->GetWidth();
     const int height = m_pSource->GetHeight();
     const double cx = m_warp.m_dCenterX, cy = m_warp.m_dCenterY, r = m_warp.m_dRadius;

@@ -2,6 +2,7 @@
 // brush radius around the cursor, with a falloff from the centre to the rim.
 
 #include "QVTool.h"
+#include "image/QVCpu.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,6 +77,7 @@ bool QVTool::PasteCopy(QVDIB* target, int x, int y)
     if (target->GetBitCount() != m_dibCopy.GetBitCount())
         return false;
 
+    QVClearUpperVectorState();
     const int bytes = target->GetBitCount() / 8;
     const size_t targetStride = size_t(target->GetStride());
     const size_t patchStride = size_t(m_dibCopy.GetStride());
@@ -112,6 +114,7 @@ bool QVTool::Erase(int radius, QVDIB* before, QVDIB* target, int x, int y)
     if (!before->SameGeometry(*target) || !before->IsInside(x, y))
         return false;
 
+    QVClearUpperVectorState();
     const int bytes = before->GetBitCount() / 8;
     const size_t stride = size_t(before->GetStride());
     const QVRect square = BrushSquare(x, y, radius, before->GetWidth(), before->GetHeight());
@@ -140,6 +143,7 @@ bool QVTool::Blur(int radius, QVDIB* target, int x, int y)
     if (!scratch.Create(square.Width(), square.Height(), target->GetBitCount()))
         return false;
 
+    QVClearUpperVectorState();
     const int bytes = target->GetBitCount() / 8;
     const size_t stride = size_t(target->GetStride());
     const size_t scratchStride = size_t(scratch.GetStride());
