@@ -4,8 +4,70 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 static_assert(std::endian::native == std::endian::little,
               "picture blocks are little-endian and addressed in place");
+
+namespace {
+
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+// A fresh block costs a page fault for every 4 KB touched: 18000 for a 24-
+// megapixel picture, 200 ms on a virtual machine. Big blocks are mapped on
+// their own and backed by 2 MB pages where the system allows it (16 times
+// fewer faults); the mapping's start and length sit just before the block.
+constexpr size_t kLargeBlock = size_t(8) << 20;
+constexpr size_t kHugePage = size_t(2) << 20;
+
+struct Mapping
+{
+    void* base;
+    size_t length;
+};
+
+uint8_t* AllocateZeroed(size_t size)
+{
+    if (size < kLargeBlock)
+        return static_cast<uint8_t*>(std::calloc(1, size));
+    const size_t length = size + kHugePage + sizeof(Mapping);
+    void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED)
+        return nullptr;
+    // Anonymous mappings are zero-filled.
+    const uintptr_t start =
+        (uintptr_t(base) + sizeof(Mapping) + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
+    auto* block = reinterpret_cast<uint8_t*>(start);
+    madvise(block, size, MADV_HUGEPAGE);
+    const Mapping mapping{base, length};
+    std::memcpy(block - sizeof(Mapping), &mapping, sizeof(Mapping));
+    return block;
+}
+
+void Release(uint8_t* block, size_t size)
+{
+    if (size < kLargeBlock) {
+        std::free(block);
+        return;
+    }
+    Mapping mapping;
+    std::memcpy(&mapping, block - sizeof(Mapping), sizeof(Mapping));
+    munmap(mapping.base, mapping.length);
+}
+#else
+uint8_t* AllocateZeroed(size_t size)
+{
+    return static_cast<uint8_t*>(std::calloc(1, size));
+}
+
+void Release(uint8_t* block, size_t)
+{
+    std::free(block);
+}
+#endif
+
+} // namespace
 
 QVDIB::~QVDIB()
 {
@@ -14,7 +76,8 @@ QVDIB::~QVDIB()
 
 void QVDIB::Free()
 {
-    std::free(m_hDIB);
+    if (m_hDIB)
+        Release(m_hDIB, GetBlockSize());
     m_hDIB = nullptr;
 }
 
@@ -118,8 +181,8 @@ bool QVDIB::Allocate(const QVBitmapInfoHeader& header)
 {
     Free();
     const size_t size = size_t(header.biSize) + PaletteSize(&header) + header.biSizeImage;
-    // calloc: the colour table and the pixels start zero (black).
-    m_hDIB = static_cast<uint8_t*>(std::calloc(1, size));
+    // The colour table and the pixels start zero (black).
+    m_hDIB = AllocateZeroed(size);
     if (!m_hDIB)
         return false;
     std::memcpy(m_hDIB, &header, sizeof(header));

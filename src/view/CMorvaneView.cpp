@@ -31,6 +31,7 @@ constexpr int kCursorForbidden = 325;
 constexpr int kCursorHand = 326;
 
 constexpr int kHandleHalf = 4;
+constexpr int kBlankCursor = -1;
 
 int Trunc(double value)
 {
@@ -246,9 +247,11 @@ QPoint CMorvaneView::ImageToWindow(int column, int row) const
 
 // ---- painting ----------------------------------------------------------------------
 
-void CMorvaneView::paintEvent(QPaintEvent*)
+void CMorvaneView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
+    // Only the area that changed is converted and drawn.
+    painter.setClipRect(event->rect());
     const QVDIB* image = ShownImage();
     const int w = image ? image->GetWidth() : 0;
     const int h = image ? image->GetHeight() : 0;
@@ -366,10 +369,46 @@ void CMorvaneView::SetToolCursor()
     else if (tool == ID_TOOL_POINT)
         cursor = kCursorPoint;
 
-    if (cursor)
-        viewport()->setCursor(QVArt::ToolCursor(cursor));
-    else if (tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR || tool == ID_TOOL_ERASER)
-        viewport()->setCursor(Qt::BlankCursor); // the brush circle marks the spot
+    if (!cursor && (tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR || tool == ID_TOOL_ERASER))
+        cursor = kBlankCursor; // the brush circle marks the spot
+    if (!cursor)
+        return;
+    // Each cursor picture is rendered from its drawing once per view, and set
+    // only when the viewport shows another one.
+    auto built = m_cursors.find(cursor);
+    if (built == m_cursors.end())
+        built = m_cursors.insert(cursor, cursor == kBlankCursor ? QCursor(Qt::BlankCursor)
+                                                                : QVArt::ToolCursor(cursor));
+    const QCursor current = viewport()->cursor();
+    if (current.shape() == built->shape() &&
+        current.pixmap().cacheKey() == built->pixmap().cacheKey())
+        return;
+    viewport()->setCursor(*built);
+}
+
+void CMorvaneView::MarkCircle(QPoint centre)
+{
+    const int reach = Trunc(m_nRadius * m_dZoom) + 2;
+    m_rcDirty |= QRect(centre.x() - reach, centre.y() - reach, 2 * reach + 1, 2 * reach + 1);
+}
+
+void CMorvaneView::MarkImageSquare(int column, int row, int radius)
+{
+    // Rows count from the bottom: the square's top row on screen is row + radius.
+    const QPoint a = ImageToWindow(column - radius, row + radius);
+    const QPoint b = ImageToWindow(column + radius, row - radius);
+    const int margin = Trunc(m_dZoom) + 2;
+    m_rcDirty |= QRect(a, b).normalized().adjusted(-margin, -margin, margin, margin);
+}
+
+void CMorvaneView::FlushRedraw()
+{
+    if (m_bDirtyAll)
+        RedrawNow();
+    else if (!m_rcDirty.isEmpty())
+        viewport()->repaint(m_rcDirty);
+    m_bDirtyAll = false;
+    m_rcDirty = QRect();
 }
 
 bool CMorvaneView::Commit()
@@ -393,7 +432,8 @@ void CMorvaneView::mousePressEvent(QMouseEvent* event)
         OnRButtonDown(position);
     else
         return;
-    RedrawNow();
+    MarkAll();
+    FlushRedraw();
 }
 
 void CMorvaneView::mouseMoveEvent(QMouseEvent* event)
@@ -402,7 +442,7 @@ void CMorvaneView::mouseMoveEvent(QMouseEvent* event)
         return;
     SetToolCursor();
     OnMouseMove(event->position().toPoint(), event->buttons() & Qt::LeftButton);
-    RedrawNow();
+    FlushRedraw();
 }
 
 void CMorvaneView::mouseReleaseEvent(QMouseEvent* event)
@@ -413,7 +453,8 @@ void CMorvaneView::mouseReleaseEvent(QMouseEvent* event)
     const QPoint position = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
         OnLButtonUp(position);
-        RedrawNow();
+        MarkAll();
+        FlushRedraw();
     } else if (event->button() == Qt::RightButton) {
         m_ptMouse = position;
     }
@@ -523,24 +564,31 @@ void CMorvaneView::OnMouseMove(QPoint position, bool buttonDown)
     if (IsWarpTool(tool)) {
         if (buttonDown && WarpRunning()) {
             // The brush circle stays where the stroke began.
-            m_tool.Warp(ip.x(), ip.y());
+            if (m_tool.Warp(ip.x(), ip.y()))
+                MarkImageSquare(int(m_tool.m_warp.m_dCenterX), int(m_tool.m_warp.m_dCenterY),
+                                int(m_tool.m_warp.m_dRadius));
         } else if (WarpRunning()) {
             // The release happened elsewhere: the stroke ends here, unrecorded.
             m_tool.EndWarp();
             Commit();
         } else {
+            MarkCircle(m_ptMouse);
             m_ptMouse = position;
+            MarkCircle(m_ptMouse);
         }
         return;
     }
     switch (tool) {
     case ID_TOOL_POINT:
         m_ptMouse = position;
-        if (buttonDown && m_nSelected >= 0)
+        if (buttonDown && m_nSelected >= 0) {
             m_ptControl[size_t(m_nSelected)] = QVPoint{ip.x(), ip.y()};
+            MarkAll(); // the whole curve follows the point
+        }
         break;
     case ID_TOOL_COPY:
         m_ptMouse = position;
+        MarkAll();
         if (m_tool.m_bCopyReady && m_tool.m_nState == QVTool::TOOL_COPY_HELD) {
             // A live preview: the after-image with the patch under the mouse.
             if (m_dibShow.CopyFrom(After()))
@@ -548,14 +596,19 @@ void CMorvaneView::OnMouseMove(QPoint position, bool buttonDown)
         }
         break;
     case ID_TOOL_ERASER:
-        m_ptMouse = position;
-        if (buttonDown && QVTool::Erase(m_nRadius, Before(), &m_dibShow, ip.x(), ip.y()))
-            Commit();
-        break;
     case ID_TOOL_BLUR:
+        MarkCircle(m_ptMouse);
         m_ptMouse = position;
-        if (buttonDown && QVTool::Blur(m_nRadius, &m_dibShow, ip.x(), ip.y()))
-            Commit();
+        MarkCircle(m_ptMouse);
+        if (buttonDown) {
+            const bool done = tool == ID_TOOL_ERASER
+                                  ? QVTool::Erase(m_nRadius, Before(), &m_dibShow, ip.x(), ip.y())
+                                  : QVTool::Blur(m_nRadius, &m_dibShow, ip.x(), ip.y());
+            if (done) {
+                Commit();
+                MarkImageSquare(ip.x(), ip.y(), m_nRadius);
+            }
+        }
         break;
     default:
         break;

@@ -7,6 +7,8 @@
 #include "warp/QVTool.h"
 
 #include <QAbstractScrollArea>
+#include <QCursor>
+#include <QHash>
 #include <QPoint>
 
 #include <array>
@@ -110,6 +112,12 @@ private:
     void UpdateScrollSizes();
     void SetToolCursor();
     void DrawBrushCircle(QPainter& painter) const;
+    // What a mouse message changed on screen, repainted at its end: the
+    // brush circle around a client point, a square of the picture, or all.
+    void MarkCircle(QPoint centre);
+    void MarkImageSquare(int column, int row, int radius);
+    void MarkAll() { m_bDirtyAll = true; }
+    void FlushRedraw();
     void DrawControlCurve(QPainter& painter, bool handles) const;
 
     void OnLButtonDown(QPoint position);
@@ -120,4 +128,8 @@ private:
     CMorvaneDoc* m_pDocument;
     CChildFrame* m_pFrame;
     bool m_bSyncing = false;
+    // The cursors this view has shown, by cursor resource (-1: hidden).
+    QHash<int, QCursor> m_cursors;
+    QRect m_rcDirty;
+    bool m_bDirtyAll = false;
 };
