@@ -3,12 +3,18 @@
 #include "app/QVCommandIds.h"
 #include "app/QVMessageBox.h"
 #include "document/QVDocManager.h"
+#include "res/QVArt.h"
 #include "res/QVStrings.h"
+#include "view/CMorvaneView.h"
 
 #include <QApplication>
 #include <QFileInfo>
 
-CMorvaneDoc::CMorvaneDoc(QObject* parent) : QObject(parent) {}
+CMorvaneDoc::CMorvaneDoc(QObject* parent) : QObject(parent)
+{
+    // The label pictures are bitmap resources.
+    QVArt::EnsureResources();
+}
 
 CMorvaneDoc::~CMorvaneDoc() = default;
 
@@ -43,6 +49,20 @@ void CMorvaneDoc::SetPathName(const QString& path, bool addToRecentFiles)
     m_strPathName = QFileInfo(path).absoluteFilePath();
     SetTitle(QFileInfo(path).fileName());
     emit pathNameSet(m_strPathName, addToRecentFiles);
+}
+
+void CMorvaneDoc::AddView(CMorvaneView* view)
+{
+    m_views.append(view);
+}
+
+QList<CMorvaneView*> CMorvaneDoc::GetViews() const
+{
+    QList<CMorvaneView*> views;
+    for (const QPointer<CMorvaneView>& view : m_views)
+        if (view)
+            views << view;
+    return views;
 }
 
 void CMorvaneDoc::SetTitle(const QString& title)
@@ -90,7 +110,8 @@ bool CMorvaneDoc::SaveModified()
 
 bool CMorvaneDoc::HasCmdHandler(int id) const
 {
-    return id == ID_FILE_SAVE || id == ID_FILE_SAVE_AS || id == ID_FILE_CLOSE;
+    return id == ID_FILE_SAVE || id == ID_FILE_SAVE_AS || id == ID_FILE_CLOSE ||
+           id == ID_FILE_EXPORT;
 }
 
 bool CMorvaneDoc::OnCmdMsg(int id)
@@ -104,6 +125,9 @@ bool CMorvaneDoc::OnCmdMsg(int id)
         return true;
     case ID_FILE_CLOSE:
         emit closeRequested();
+        return true;
+    case ID_FILE_EXPORT:
+        OnFileExport();
         return true;
     default:
         return false;

@@ -3,8 +3,12 @@
 #include "app/QVCmdTarget.h"
 #include "image/QVDIB.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+class CMorvaneView;
 
 // One open picture, held twice: the before-image exactly as decoded and the
 // after-image that the tools, Undo, Redo and Reset change and Save writes.
@@ -40,6 +44,17 @@ public:
     // the save fails, so whatever was about to close must stay.
     bool SaveModified();
 
+    // The views over this document, in the order they were made.
+    void AddView(CMorvaneView* view);
+    QList<CMorvaneView*> GetViews() const;
+
+    // Writes the Before, After and Combined pictures the Export dialog asks for
+    // into a new folder named by the export name.
+    void OnFileExport();
+    // The document's name without extension and the extension of its file;
+    // false when the file name has no ".".
+    bool SplitPathName(QString& name, QString& extension) const;
+
     bool OnCmdMsg(int id) override;
     bool HasCmdHandler(int id) const override;
 
@@ -58,4 +73,5 @@ private:
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
+    QList<QPointer<CMorvaneView>> m_views;
 };

@@ -7,12 +7,17 @@
 
 // The resources live in a static library, so nothing registers them at load
 // time: every entry point below makes sure they are registered first.
-static void EnsureArtResources()
+// Q_INIT_RESOURCE declares the registration function where it is used, so it
+// must stand outside any namespace.
+static int RegisterResources()
 {
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(morvane);
-        return true;
-    }();
+    Q_INIT_RESOURCE(morvane);
+    return 0;
+}
+
+void QVArt::EnsureResources()
+{
+    static const int registered = RegisterResources();
     (void)registered;
 }
 
@@ -52,7 +57,7 @@ const CursorArt *FindCursor(int cursorId)
 
 QIcon CommandIcon(int commandId)
 {
-    EnsureArtResources();
+    EnsureResources();
     const QString path = QStringLiteral(":/icons/%1.svg").arg(commandId);
     if (!QFile::exists(path))
         return QIcon();
@@ -61,13 +66,13 @@ QIcon CommandIcon(int commandId)
 
 QIcon AppIcon()
 {
-    EnsureArtResources();
+    EnsureResources();
     return QIcon(QStringLiteral(":/icons/morvane.svg"));
 }
 
 QCursor ToolCursor(int cursorId)
 {
-    EnsureArtResources();
+    EnsureResources();
     const CursorArt *art = FindCursor(cursorId);
     if (!art)
         return QCursor(Qt::ArrowCursor);

@@ -7,6 +7,9 @@
 // icon and the view cursors, all drawn as SVG and compiled into the resources.
 namespace QVArt {
 
+// Registers the program's resources (icons, cursors, bitmaps) once.
+void EnsureResources();
+
 // Icon of a command's buttons and menu item; a null icon for ids without art.
 QIcon CommandIcon(int commandId);
 

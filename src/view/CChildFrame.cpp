@@ -18,8 +18,10 @@ CChildFrame::CChildFrame(CMorvaneDoc* document, QWidget* parent)
     m_pAfterView->setGeometry(W / 2, 0, 0, H);
     m_pBeforeView->m_bAfter = false;
     m_pAfterView->m_bAfter = true;
-    for (CMorvaneView* view : {m_pBeforeView, m_pAfterView})
+    for (CMorvaneView* view : {m_pBeforeView, m_pAfterView}) {
+        m_pDocument->AddView(view);
         connect(view, &CMorvaneView::activated, this, &CChildFrame::SetActiveView);
+    }
     // The title follows the document's (Save As renames it).
     connect(m_pDocument, &CMorvaneDoc::titleChanged, this, [this] { SetDisplayMode(m_nDisplayMode); });
     SetDisplayMode(DISPLAY_AFTER);

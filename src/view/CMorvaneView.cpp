@@ -245,6 +245,34 @@ QPoint CMorvaneView::ImageToWindow(int column, int row) const
     return {Trunc(px + 0.5), Trunc(py + 0.5)};
 }
 
+QVRect CMorvaneView::GetVisibleImageRect() const
+{
+    const QVDIB* image = ShownImage();
+    const int w = image ? image->GetWidth() : 0;
+    const int h = image ? image->GetHeight() : 0;
+    const double z = m_dZoom;
+    const int cw = viewport()->width();
+    const int ch = viewport()->height();
+    const QPoint scroll = GetScrollPosition();
+    QVRect rect;
+    if (cw > w * z) {
+        rect.left = 0;
+        rect.right = w;
+    } else {
+        rect.left = Trunc(scroll.x() / z);
+        rect.right = Trunc((scroll.x() + cw) / z);
+    }
+    // Rows are mirrored: storage row 0 is the bottom of the picture.
+    if (ch > h * z) {
+        rect.top = 0;
+        rect.bottom = h;
+    } else {
+        rect.top = Trunc(h - (scroll.y() + ch) / z);
+        rect.bottom = Trunc(h - scroll.y() / z);
+    }
+    return rect;
+}
+
 // ---- painting ----------------------------------------------------------------------
 
 void CMorvaneView::paintEvent(QPaintEvent* event)

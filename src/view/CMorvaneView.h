@@ -46,6 +46,8 @@ public:
     bool SyncPartnerView();
     QPoint WindowToImage(int x, int y) const;
     QPoint ImageToWindow(int column, int row) const;
+    // The part of the shown picture visible in the viewport, in image coordinates.
+    QVRect GetVisibleImageRect() const;
     QPoint GetScrollPosition() const;
     void ScrollToPosition(QPoint position);
     // Repaints at once, as every editing step does.

@@ -193,6 +193,7 @@ void ApplicationTest::withoutDocumentNoToolCommandRuns()
     // Commands outside the tools stay available.
     QVERIFY(Main()->Action(ID_FILE_OPEN)->isEnabled());
     QVERIFY(!Main()->Action(ID_FILE_SAVE)->isEnabled());
+    QVERIFY(!Main()->Action(ID_FILE_EXPORT)->isEnabled());
 }
 
 void ApplicationTest::openingShowsTheAfterViewAndOneSnapshot()
@@ -493,6 +494,7 @@ void ApplicationTest::menusFollowTheActiveDocument()
     QCOMPARE(titles(), (QStringList{"&File", "&View", "&Window", "&Help"}));
     QVERIFY(Main()->Action(ID_FILE_SAVE)->isEnabled());
     QVERIFY(Main()->Action(ID_FILE_CLOSE)->isEnabled());
+    QVERIFY(Main()->Action(ID_FILE_EXPORT)->isEnabled());
     QVERIFY(!Main()->Action(ID_LANGUAGE_DEFAULT)->isEnabled());
 }
 

@@ -1,0 +1,486 @@
+// The Export dialog's proposals, couplings and rules, and the export itself:
+// the folder, the three pictures, their sizes and labels, and what is reported.
+
+#include "app/QVMessageBox.h"
+#include "document/CMorvaneDoc.h"
+#include "document/ExportImage.h"
+#include "document/QVExportDlg.h"
+#include "view/CChildFrame.h"
+#include "view/CMorvaneView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+#include <functional>
+
+namespace {
+
+struct Message
+{
+    QString text;
+    QMessageBox::Icon icon;
+};
+
+uint8_t* PixelAt(QVDIB& p, int x, int y)
+{
+    return p.GetBits() + size_t(y) * p.GetStride() + size_t(x) * 3;
+}
+
+} // namespace
+
+class ExportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void proposalsFollowThePictureAndLayout();
+    void widthAndHeightKeepTheProportions();
+    void sizesAreLimitedToFiveTimesTheBase();
+    void screenshotsUseTheVisiblePart();
+    void anEmptiedBoxAsksForAnInteger();
+    void unusedFieldsAreDisabled();
+    void typeListIsSortedAndSelectsByPrefix();
+    void aFileWithoutExtensionIsUnnamed();
+    void withoutVisibleViewScreenshotsAreUnavailable();
+
+    void exportWritesTheThreePictures();
+    void leftRightWithAnOddWidthDropsAColumn();
+    void labelsFitThePicture_data();
+    void labelsFitThePicture();
+    void aSecondExportToTheSameNameWritesNothing();
+    void withNothingTickedOnlyTheFolderIsMade();
+    void cancelWritesNothing();
+    void aZeroSizeReportsThePicturesThatFailed();
+
+private:
+    // A document window over a width x height picture, named face.<extension>
+    // (face alone without an extension).
+    CChildFrame* Open(int width, int height, const QString& extension = QStringLiteral("png"));
+    // Runs the Export command with the dialog driven by drive; true when it accepted.
+    void Export(const std::function<void(QVExportDlg&)>& drive, bool accept = true);
+    template <class T>
+    static T* Control(QVExportDlg& dialog, int id)
+    {
+        return qobject_cast<T*>(dialog.Control(id));
+    }
+    static void Type(QVExportDlg& dialog, int id, const QString& text);
+    // A click on a check box or radio button, on its indicator.
+    static void Click(QVExportDlg& dialog, int id);
+    QString Output(const QString& file) const { return m_out.path() + QStringLiteral("/face/") + file; }
+
+    QTemporaryDir m_settings;
+    QTemporaryDir m_files;
+    QTemporaryDir m_out;
+    CChildFrame* m_pFrame = nullptr;
+    QList<Message> m_messages;
+};
+
+void ExportTest::initTestCase()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+    QVMessageBox::SetHook([this](const QString& text, QMessageBox::Icon icon,
+                                 QMessageBox::StandardButtons) {
+        m_messages.append({text, icon});
+        return QMessageBox::Ok;
+    });
+    // The folder browser answers with the test's output folder.
+    QVExportDlg::SetFolderHook([this](QWidget*, const QString& title, const QString&) {
+        return title == QStringLiteral("Select folder") ? m_out.path() : QString();
+    });
+}
+
+void ExportTest::init()
+{
+    m_messages.clear();
+    QDir(m_out.path() + QStringLiteral("/face")).removeRecursively();
+}
+
+void ExportTest::cleanup()
+{
+    QVExportDlg::SetModalHook({});
+    delete m_pFrame;
+    m_pFrame = nullptr;
+}
+
+CChildFrame* ExportTest::Open(int width, int height, const QString& extension)
+{
+    auto* doc = new CMorvaneDoc;
+    if (!doc->m_dibBefore.Create(width, height, 24))
+        return nullptr;
+    // Distinct pixels, so a shifted, flipped or rescaled picture shows.
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int k = 0; k < 3; ++k)
+                PixelAt(doc->m_dibBefore, x, y)[k] = uint8_t(x * 7 + y * 3 + k * 50);
+    (void)doc->m_dibAfter.CopyFrom(&doc->m_dibBefore);
+    // A visible change in the after-image.
+    for (int k = 0; k < 3; ++k)
+        PixelAt(doc->m_dibAfter, 0, 0)[k] = 255;
+    (void)doc->m_dibBeforeLabel.LoadFromResource(CMorvaneDoc::kBeforeLabelResource);
+    (void)doc->m_dibAfterLabel.LoadFromResource(CMorvaneDoc::kAfterLabelResource);
+    doc->SetPathName(m_files.filePath(extension.isEmpty() ? QStringLiteral("face")
+                                                          : QStringLiteral("face.") + extension),
+                     false);
+    m_pFrame = new CChildFrame(doc);
+    m_pFrame->resize(800, 600);
+    m_pFrame->show();
+    if (!QTest::qWaitForWindowExposed(m_pFrame))
+        return nullptr;
+    m_pFrame->OnInitialUpdate();
+    return m_pFrame;
+}
+
+void ExportTest::Export(const std::function<void(QVExportDlg&)>& drive, bool accept)
+{
+    QVExportDlg::SetModalHook([&](QVExportDlg& dialog) {
+        // The user works on the shown dialog.
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return int(QDialog::Rejected);
+        drive(dialog);
+        if (!accept)
+            return int(QDialog::Rejected);
+        QTest::mouseClick(Control<QPushButton>(dialog, QVExportDlg::IDC_BROWSE), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dialog, QVExportDlg::IDOK_EXPORT), Qt::LeftButton);
+        return dialog.result();
+    });
+    m_pFrame->GetDocument()->OnFileExport();
+}
+
+void ExportTest::Click(QVExportDlg& dialog, int id)
+{
+    QWidget* button = dialog.Control(id);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void ExportTest::Type(QVExportDlg& dialog, int id, const QString& text)
+{
+    QLineEdit* edit = Control<QLineEdit>(dialog, id);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+// ---- the dialog --------------------------------------------------------------------------
+
+void ExportTest::proposalsFollowThePictureAndLayout()
+{
+    QVERIFY(Open(1000, 750, QStringLiteral("jpg")));
+    Export(
+        [](QVExportDlg& d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("Export"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_NAME)->text(), QStringLiteral("face"));
+            QCOMPARE(Control<QComboBox>(d, QVExportDlg::IDC_TYPE)->currentText(), QStringLiteral("JPG"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_WIDTH)->text(), QStringLiteral("1000"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_HEIGHT)->text(), QStringLiteral("750"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_COMBINED_WIDTH)->text(), QStringLiteral("2000"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_COMBINED_HEIGHT)->text(), QStringLiteral("750"));
+            for (int id : {QVExportDlg::IDC_BEFORE, QVExportDlg::IDC_AFTER, QVExportDlg::IDC_COMBINED})
+                QVERIFY(Control<QCheckBox>(d, id)->isChecked());
+            for (int id : {QVExportDlg::IDC_MARK, QVExportDlg::IDC_MARK_COMBINED, QVExportDlg::IDC_SCREENSHOTS})
+                QVERIFY(!Control<QCheckBox>(d, id)->isChecked());
+            QVERIFY(Control<QRadioButton>(d, QVExportDlg::IDC_LEFT_RIGHT)->isChecked());
+            QCOMPARE(d.m_strPath, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        },
+        false);
+
+    m_pFrame->SetDisplayMode(CChildFrame::DISPLAY_TOP_BOTTOM);
+    Export(
+        [](QVExportDlg& d) {
+            QVERIFY(Control<QRadioButton>(d, QVExportDlg::IDC_TOP_BOTTOM)->isChecked());
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_COMBINED_WIDTH)->text(), QStringLiteral("1000"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_COMBINED_HEIGHT)->text(), QStringLiteral("1500"));
+            // Back to Left\Right: the combined size follows.
+            Click(d, QVExportDlg::IDC_LEFT_RIGHT);
+            QCOMPARE(d.m_nCombinedWidth, 2000);
+            QCOMPARE(d.m_nCombinedHeight, 750);
+        },
+        false);
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(!QFileInfo::exists(Output(QString())));
+}
+
+void ExportTest::widthAndHeightKeepTheProportions()
+{
+    QVERIFY(Open(1000, 750));
+    Export(
+        [](QVExportDlg& d) {
+            Type(d, QVExportDlg::IDC_WIDTH, QStringLiteral("333"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_HEIGHT)->text(), QStringLiteral("249"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_WIDTH)->text(), QStringLiteral("333"));
+            Type(d, QVExportDlg::IDC_HEIGHT, QStringLiteral("249"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_WIDTH)->text(), QStringLiteral("332"));
+            // The combined size keeps the combined proportions (2000 x 750).
+            Type(d, QVExportDlg::IDC_COMBINED_WIDTH, QStringLiteral("1001"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_COMBINED_HEIGHT)->text(), QStringLiteral("375"));
+            QCOMPARE(d.m_nWidth, 332);
+        },
+        false);
+}
+
+void ExportTest::sizesAreLimitedToFiveTimesTheBase()
+{
+    QVERIFY(Open(1000, 750));
+    Export(
+        [](QVExportDlg& d) {
+            Type(d, QVExportDlg::IDC_WIDTH, QStringLiteral("6000"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_WIDTH)->text(), QStringLiteral("5000"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_HEIGHT)->text(), QStringLiteral("3750"));
+            Type(d, QVExportDlg::IDC_COMBINED_HEIGHT, QStringLiteral("9999"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_COMBINED_HEIGHT)->text(), QStringLiteral("3750"));
+            QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_COMBINED_WIDTH)->text(), QStringLiteral("10000"));
+        },
+        false);
+}
+
+void ExportTest::screenshotsUseTheVisiblePart()
+{
+    QVERIFY(Open(1000, 750));
+    const QVRect visible = m_pFrame->m_pAfterView->GetVisibleImageRect();
+    QVERIFY(visible.Width() < 1000 && visible.Height() < 750);
+    Export(
+        [&](QVExportDlg& d) {
+            Click(d, QVExportDlg::IDC_SCREENSHOTS);
+            QCOMPARE(d.m_nWidth, visible.Width());
+            QCOMPARE(d.m_nHeight, visible.Height());
+            QCOMPARE(d.m_nCombinedWidth, 2 * visible.Width());
+            QCOMPARE(d.m_nCombinedHeight, visible.Height());
+            Click(d, QVExportDlg::IDC_SCREENSHOTS);
+            QCOMPARE(d.m_nWidth, 1000);
+            QCOMPARE(d.m_nHeight, 750);
+            QCOMPARE(d.m_nCombinedWidth, 2000);
+            QCOMPARE(d.m_nCombinedHeight, 750);
+        },
+        false);
+}
+
+void ExportTest::anEmptiedBoxAsksForAnInteger()
+{
+    QVERIFY(Open(1000, 750));
+    Export(
+        [this](QVExportDlg& d) {
+            QLineEdit* width = Control<QLineEdit>(d, QVExportDlg::IDC_WIDTH);
+            width->selectAll();
+            QTest::keyClick(width, Qt::Key_Backspace);
+            QCOMPARE(m_messages.size(), 1);
+            QCOMPARE(m_messages[0].text, QStringLiteral("Enter an integer."));
+            QCOMPARE(width->text(), QStringLiteral("1000"));
+            QCOMPARE(d.m_nWidth, 1000);
+        },
+        false);
+}
+
+void ExportTest::unusedFieldsAreDisabled()
+{
+    QVERIFY(Open(1000, 750));
+    Export(
+        [](QVExportDlg& d) {
+            auto enabled = [&](int id) { return d.Control(id)->isEnabled(); };
+            Click(d, QVExportDlg::IDC_BEFORE);
+            QVERIFY(enabled(QVExportDlg::IDC_WIDTH));
+            Click(d, QVExportDlg::IDC_AFTER);
+            for (int id : {QVExportDlg::IDC_WIDTH, QVExportDlg::IDC_HEIGHT, QVExportDlg::IDC_MARK})
+                QVERIFY(!enabled(id));
+            QVERIFY(enabled(QVExportDlg::IDC_COMBINED_WIDTH));
+            Click(d, QVExportDlg::IDC_COMBINED);
+            for (int id : {QVExportDlg::IDC_COMBINED_WIDTH, QVExportDlg::IDC_COMBINED_HEIGHT,
+                           QVExportDlg::IDC_MARK_COMBINED, QVExportDlg::IDC_LEFT_RIGHT,
+                           QVExportDlg::IDC_TOP_BOTTOM})
+                QVERIFY(!enabled(id));
+            Click(d, QVExportDlg::IDC_AFTER);
+            QVERIFY(enabled(QVExportDlg::IDC_HEIGHT));
+        },
+        false);
+}
+
+void ExportTest::typeListIsSortedAndSelectsByPrefix()
+{
+    QVERIFY(Open(40, 30, QStringLiteral("jpeg")));
+    Export(
+        [](QVExportDlg& d) {
+            QComboBox* types = Control<QComboBox>(d, QVExportDlg::IDC_TYPE);
+            QStringList items;
+            for (int i = 0; i < types->count(); ++i)
+                items << types->itemText(i);
+            QCOMPARE(items, (QStringList{"BMP", "JPG", "PNG", "TIF"}));
+            // "JPEG" begins no entry: nothing is selected and the type is empty.
+            QCOMPARE(types->currentIndex(), -1);
+            d.UpdateData(true);
+            QVERIFY(d.m_strType.isEmpty());
+            d.m_strType = QStringLiteral("ti");
+            d.UpdateData(false);
+            QCOMPARE(types->currentText(), QStringLiteral("TIF"));
+        },
+        false);
+}
+
+void ExportTest::aFileWithoutExtensionIsUnnamed()
+{
+    QVERIFY(Open(40, 30, QString()));
+    Export(
+        [](QVExportDlg& d) {
+            QCOMPARE(d.m_strName, QStringLiteral("Unnamed"));
+            QCOMPARE(Control<QComboBox>(d, QVExportDlg::IDC_TYPE)->currentText(), QStringLiteral("JPG"));
+        },
+        false);
+}
+
+void ExportTest::withoutVisibleViewScreenshotsAreUnavailable()
+{
+    QVERIFY(Open(40, 30));
+    m_pFrame->hide();
+    Export(
+        [](QVExportDlg& d) {
+            QVERIFY(!d.Control(QVExportDlg::IDC_SCREENSHOTS)->isEnabled());
+            QVERIFY(!Control<QCheckBox>(d, QVExportDlg::IDC_SCREENSHOTS)->isChecked());
+        },
+        false);
+}
+
+// ---- the export ----------------------------------------------------------------------------
+
+void ExportTest::exportWritesTheThreePictures()
+{
+    QVERIFY(Open(120, 90));
+    Export([](QVExportDlg& d) { d.m_cbType->setCurrentText(QStringLiteral("BMP")); });
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+    QCOMPARE(m_messages[0].icon, QMessageBox::Information);
+    QCOMPARE(QDir(Output(QString())).entryList(QDir::Files),
+             (QStringList{"face @After.BMP", "face @Before.BMP", "face @Combined.BMP"}));
+
+    // At the picture's own size, exact copies.
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    for (auto [file, source] : {std::pair{QStringLiteral("face @Before.BMP"), &doc->m_dibBefore},
+                                std::pair{QStringLiteral("face @After.BMP"), &doc->m_dibAfter}}) {
+        QVDIB written;
+        QVERIFY(written.LoadFromFile(Output(file)));
+        QVERIFY(written.SameGeometry(*source));
+        QVERIFY(std::memcmp(written.GetBits(), source->GetBits(), source->GetHeader()->biSizeImage) == 0);
+    }
+    // The combined picture: before on the left, after on the right.
+    QVDIB combined;
+    QVERIFY(combined.LoadFromFile(Output(QStringLiteral("face @Combined.BMP"))));
+    QCOMPARE(combined.GetWidth(), 240);
+    QCOMPARE(combined.GetHeight(), 90);
+    QVERIFY(std::memcmp(PixelAt(combined, 0, 0), PixelAt(doc->m_dibBefore, 0, 0), 3) == 0);
+    QVERIFY(std::memcmp(PixelAt(combined, 120, 0), PixelAt(doc->m_dibAfter, 0, 0), 3) == 0);
+}
+
+void ExportTest::leftRightWithAnOddWidthDropsAColumn()
+{
+    QVERIFY(Open(120, 90));
+    Export([](QVExportDlg& d) {
+        Type(d, QVExportDlg::IDC_COMBINED_WIDTH, QStringLiteral("101"));
+    });
+    QVDIB combined;
+    QVERIFY(combined.LoadFromFile(Output(QStringLiteral("face @Combined.PNG"))));
+    QCOMPARE(combined.GetWidth(), 100); // two halves of 50
+    QCOMPARE(combined.GetHeight(), 37);   // trunc(90 * 101 / 240)
+}
+
+void ExportTest::labelsFitThePicture_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("columns"); // label columns that must show
+    QTest::newRow("90 x 30") << 90 << 80;
+    QTest::newRow("50 wide") << 50 << 40;
+    QTest::newRow("10 wide") << 10 << 0;
+}
+
+void ExportTest::labelsFitThePicture()
+{
+    QFETCH(int, width);
+    QFETCH(int, columns);
+    QVERIFY(Open(900, 300));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    QCOMPARE(doc->m_dibBeforeLabel.GetWidth(), 80);
+    QCOMPARE(doc->m_dibBeforeLabel.GetHeight(), 20);
+    Export([width](QVExportDlg& d) {
+        d.m_cbType->setCurrentText(QStringLiteral("BMP"));
+        Type(d, QVExportDlg::IDC_WIDTH, QString::number(width));
+        Click(d, QVExportDlg::IDC_MARK);
+    });
+    QVDIB before, plain;
+    QVERIFY(before.LoadFromFile(Output(QStringLiteral("face @Before.BMP"))));
+    QCOMPARE(before.GetWidth(), width);
+    QCOMPARE(before.GetHeight(), width / 3);
+    QVDIB& label = doc->m_dibBeforeLabel;
+    const int rows = std::min(before.GetHeight() - 10, 20);
+    for (int r = 0; r < std::max(rows, 0); ++r)
+        for (int c = 0; c < columns; ++c)
+            QVERIFY2(std::memcmp(PixelAt(before, 10 + c, 10 + r), PixelAt(label, c, r), 3) == 0,
+                     qPrintable(QStringLiteral("%1,%2").arg(c).arg(r)));
+    if (columns == 0) {
+        // Too small for a label: the plain resized picture.
+        QVERIFY(plain.CopyFrom(&doc->m_dibBefore));
+        QVDIB expected;
+        QVERIFY(ResizeImage(&expected, &plain, width, width / 3));
+        QVERIFY(std::memcmp(before.GetBits(), expected.GetBits(), expected.GetHeader()->biSizeImage) == 0);
+    }
+}
+
+void ExportTest::aSecondExportToTheSameNameWritesNothing()
+{
+    QVERIFY(Open(60, 40));
+    Export([](QVExportDlg&) {});
+    QCOMPARE(m_messages.size(), 1);
+    const QFileInfo first(Output(QStringLiteral("face @Before.PNG")));
+    const QDateTime written = first.lastModified();
+    QVERIFY(QFile::remove(Output(QStringLiteral("face @After.PNG"))));
+
+    m_messages.clear();
+    Export([](QVExportDlg&) {});
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Failed to create the folder:\nface"));
+    QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+    QVERIFY(!QFileInfo::exists(Output(QStringLiteral("face @After.PNG"))));
+    QCOMPARE(QFileInfo(Output(QStringLiteral("face @Before.PNG"))).lastModified(), written);
+}
+
+void ExportTest::withNothingTickedOnlyTheFolderIsMade()
+{
+    QVERIFY(Open(60, 40));
+    Export([](QVExportDlg& d) {
+        for (int id : {QVExportDlg::IDC_BEFORE, QVExportDlg::IDC_AFTER, QVExportDlg::IDC_COMBINED})
+            Click(d, id);
+    });
+    QVERIFY(QFileInfo(Output(QString())).isDir());
+    QVERIFY(QDir(Output(QString())).entryList(QDir::Files).isEmpty());
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+}
+
+void ExportTest::cancelWritesNothing()
+{
+    QVERIFY(Open(60, 40));
+    Export([](QVExportDlg&) {}, false);
+    QVERIFY(!QFileInfo::exists(Output(QString())));
+    QVERIFY(m_messages.isEmpty());
+}
+
+void ExportTest::aZeroSizeReportsThePicturesThatFailed()
+{
+    QVERIFY(Open(60, 40));
+    Export([](QVExportDlg& d) { Type(d, QVExportDlg::IDC_WIDTH, QStringLiteral("0")); });
+    QCOMPARE(m_messages.size(), 2);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Failed to save the file:\n") + Output(QStringLiteral("face @Before.PNG")));
+    QCOMPARE(m_messages[1].text, QStringLiteral("Failed to save the file:\n") + Output(QStringLiteral("face @After.PNG")));
+    QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+    // The combined picture is written all the same.
+    QVERIFY(QFileInfo::exists(Output(QStringLiteral("face @Combined.PNG"))));
+}
+
+QTEST_MAIN(ExportTest)
+#include "test_export.moc"
