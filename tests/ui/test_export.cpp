@@ -57,6 +57,7 @@ private slots:
 
     void exportWritesTheThreePictures();
     void leftRightWithAnOddWidthDropsAColumn();
+    void screenshotsExportTheVisiblePart();
     void labelsFitThePicture_data();
     void labelsFitThePicture();
     void aSecondExportToTheSameNameWritesNothing();
@@ -388,6 +389,29 @@ void ExportTest::leftRightWithAnOddWidthDropsAColumn()
     QVERIFY(combined.LoadFromFile(Output(QStringLiteral("face @Combined.PNG"))));
     QCOMPARE(combined.GetWidth(), 100); // two halves of 50
     QCOMPARE(combined.GetHeight(), 37);   // trunc(90 * 101 / 240)
+}
+
+void ExportTest::screenshotsExportTheVisiblePart()
+{
+    QVERIFY(Open(1000, 750));
+    CMorvaneView* view = m_pFrame->m_pAfterView;
+    view->ScrollToPosition(QPoint(300, 100));
+    const QVRect visible = view->GetVisibleImageRect();
+    QVERIFY(visible.left > 0 && visible.top > 0);
+    Export([](QVExportDlg& d) {
+        d.m_cbType->setCurrentText(QStringLiteral("BMP"));
+        Click(d, QVExportDlg::IDC_SCREENSHOTS);
+    });
+    // At the visible part's own size: exactly that part of the after-image.
+    QVDIB after, expected;
+    QVERIFY(after.LoadFromFile(Output(QStringLiteral("face @After.BMP"))));
+    QVERIFY(CropImage(&m_pFrame->GetDocument()->m_dibAfter, &expected, visible));
+    QVERIFY(after.SameGeometry(expected));
+    QVERIFY(std::memcmp(after.GetBits(), expected.GetBits(), expected.GetHeader()->biSizeImage) == 0);
+    QVDIB combined;
+    QVERIFY(combined.LoadFromFile(Output(QStringLiteral("face @Combined.BMP"))));
+    QCOMPARE(combined.GetWidth(), 2 * visible.Width());
+    QCOMPARE(combined.GetHeight(), visible.Height());
 }
 
 void ExportTest::labelsFitThePicture_data()
