@@ -9,6 +9,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   # Qt 6 Widgets, its image plugins (TIFF among them) and the screen plugins
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins qt6-qpa-plugins
+  # translations: lupdate/lrelease and Qt's own translated dialogs
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   # GIF writing
   libgif-dev
   # tests and benchmarks

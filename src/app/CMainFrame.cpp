@@ -6,6 +6,7 @@
 #include "bars/QVToolBarSliderButton.h"
 #include "bars/QVSliderCtrl.h"
 #include "document/CMorvaneDoc.h"
+#include "look/QVMRVVisualManager.h"
 #include "palette/QVPalette.h"
 #include "palette/QVPaletteDock.h"
 #include "res/QVArt.h"
@@ -13,6 +14,7 @@
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -156,6 +158,12 @@ QString ToolTipFor(int id)
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
     s_pInstance = this;
+    // The program's look, for every bar, menu and dialog.
+    if (!QVMRVVisualManager::Instance()) {
+        auto* look = new QVMRVVisualManager;
+        QApplication::setStyle(look);
+        QApplication::setPalette(look->standardPalette());
+    }
     setWindowTitle(LoadString(IDS_APP_TITLE));
     setWindowIcon(QVArt::AppIcon());
     setObjectName(QStringLiteral("MainFrame"));

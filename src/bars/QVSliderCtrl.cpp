@@ -1,9 +1,11 @@
 #include "QVSliderCtrl.h"
 
 #include "QVToolBarSliderButton.h"
+#include "look/QVMRVVisualManager.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyleOptionSlider>
 
 QVSliderCtrl::QVSliderCtrl(QWidget* parent) : QSlider(Qt::Horizontal, parent)
@@ -55,6 +57,36 @@ void QVSliderCtrl::mouseReleaseEvent(QMouseEvent* event)
         repaint();
     }
     QSlider::mouseReleaseEvent(event);
+}
+
+void QVSliderCtrl::paintEvent(QPaintEvent* event)
+{
+    const QVMRVVisualManager* look = QVMRVVisualManager::Instance();
+    if (!look) {
+        QSlider::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    if (!look->DrawParentPaneBackground(this, &painter, nullptr))
+        painter.fillRect(rect(), palette().window());
+
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const bool vertical = orientation() == Qt::Vertical;
+    const bool leftTop = tickPosition() == TicksBothSides || tickPosition() == TicksAbove;
+    const bool rightBottom = tickPosition() == TicksBothSides || tickPosition() != TicksAbove;
+    // The channel runs between the thumb's two end positions, 4 pixels thick.
+    const QRect thumb = ThumbRect();
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect channel =
+        vertical ? QRect(groove.center().x() - 2, groove.top() + thumb.height() / 2, 4,
+                         groove.height() - thumb.height())
+                 : QRect(groove.left() + thumb.width() / 2, groove.center().y() - 2,
+                         groove.width() - thumb.width(), 4);
+    look->DrawSliderChannel(&painter, this, vertical, channel, m_bDrawOnGlass);
+    look->DrawSliderThumb(&painter, this, thumb, m_bThumbHot || hasFocus(), m_bThumbPressed,
+                          !isEnabled(), vertical, leftTop, rightBottom, m_bDrawOnGlass);
 }
 
 void QVSliderCtrl::hideEvent(QHideEvent* event)

@@ -26,6 +26,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Painted through the program's look: the bar's background, the channel
+    // and the thumb in its hot, pressed or disabled state.
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // The slider window of a toolbar slider button: reports the user's changes
