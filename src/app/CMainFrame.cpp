@@ -93,9 +93,6 @@ const CommandText kMenuTexts[] = {
     {ID_HELP_FILE, QT_TRANSLATE_NOOP("CMainFrame", "Help...")},
     {ID_APP_ABOUT, QT_TRANSLATE_NOOP("CMainFrame", "About...")},
     {ID_LANGUAGE_DEFAULT, QT_TRANSLATE_NOOP("CMainFrame", "Default")},
-    {ID_LANGUAGE_CHINESE, QT_TRANSLATE_NOOP("CMainFrame", "Chinese (Simplified)")},
-    {ID_LANGUAGE_ENGLISH, QT_TRANSLATE_NOOP("CMainFrame", "English")},
-    {ID_LANGUAGE_KOREAN, QT_TRANSLATE_NOOP("CMainFrame", "Korean")},
     {ID_UPDATE_PAGE, QT_TRANSLATE_NOOP("CMainFrame", "Check for Updates...")},
     {ID_HOME_PAGE, QT_TRANSLATE_NOOP("CMainFrame", "Online...")},
     {ID_WINDOW_CASCADE, QT_TRANSLATE_NOOP("CMainFrame", "Cascade")},
@@ -226,6 +223,13 @@ void CMainFrame::CreateActions()
         QAction* action = m_actions.contains(c.id) ? m_actions.value(c.id) : make(c.id);
         action->setText(tr(c.text));
     }
+    // Each language by its own name, whatever language the program speaks.
+    for (auto [id, name] : {std::pair{ID_LANGUAGE_CHINESE, QStringLiteral("中文（简体）")},
+                            std::pair{ID_LANGUAGE_ENGLISH, QStringLiteral("English")},
+                            std::pair{ID_LANGUAGE_KOREAN, QStringLiteral("한국어")}}) {
+        QAction* action = m_actions.contains(id) ? m_actions.value(id) : make(id);
+        action->setText(name);
+    }
     for (const CommandShortcut& s : kShortcuts)
         if (QAction* action = m_actions.value(s.id))
             action->setShortcut(s.keys);
@@ -269,6 +273,8 @@ void CMainFrame::CreateMenus()
         menu->addSeparator();
         QMenu* language = menu->addMenu(tr("Language"));
         language->addAction(m_actions.value(ID_LANGUAGE_DEFAULT));
+        for (int id : {ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_KOREAN})
+            language->addAction(m_actions.value(id));
         menu->addSeparator();
         menu->addAction(m_actions.value(ID_HOME_PAGE));
         return menu;

@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -40,6 +41,10 @@ CMorvaneApp::CMorvaneApp()
 CMorvaneApp::~CMorvaneApp()
 {
     delete m_pMainFrame;
+    if (m_hLangResource)
+        QCoreApplication::removeTranslator(m_hLangResource.get());
+    if (m_pQtTranslator)
+        QCoreApplication::removeTranslator(m_pQtTranslator.get());
     if (s_pInstance == this)
         s_pInstance = nullptr;
 }
@@ -49,6 +54,7 @@ bool CMorvaneApp::InitInstance(const QStringList& files)
     QCoreApplication::setOrganizationName(QLatin1String(kOrganization));
     QCoreApplication::setApplicationName(QLatin1String(kApplication));
     LoadRecentFiles();
+    LoadLanguage();
     if (auto* gui = qobject_cast<QApplication*>(QCoreApplication::instance()))
         gui->setStyleSheet(QLatin1String(kToolTipStyle));
 
@@ -196,6 +202,47 @@ void CMorvaneApp::OpenUrl(const QUrl& url)
     emit urlOpened(url);
     if (!qEnvironmentVariableIsSet("MORVANE_NO_BROWSER"))
         QDesktopServices::openUrl(url);
+}
+
+QString CMorvaneApp::LanguageLocale(const QString& libraryPath)
+{
+    static const struct
+    {
+        const char* library;
+        const char* locale;
+    } kLanguages[] = {{"Language\\Chinese.dll", "zh_CN"},
+                      {"Language\\English.dll", "en"},
+                      {"Language\\Korean.dll", "ko"}};
+    for (const auto& language : kLanguages)
+        if (libraryPath == QLatin1String(language.library))
+            return QLatin1String(language.locale);
+    return QString();
+}
+
+bool CMorvaneApp::LoadLanguage()
+{
+    const QString library = QSettings().value(QLatin1String(kLanguageKey)).toString();
+    if (library.isEmpty())
+        return true; // never chosen: the built-in English
+    const QString locale = LanguageLocale(library);
+    if (locale == QLatin1String("en"))
+        return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (locale.isEmpty() ||
+        !translator->load(QStringLiteral(":/translations/morvane_%1.qm").arg(locale))) {
+        QVMessageBox::Show(nullptr, LoadString(IDS_LANGUAGE_LOAD_FAILED), QMessageBox::Critical);
+        return false;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    m_hLangResource = std::move(translator);
+    // Qt's own texts (file dialog, message box buttons) in the same language.
+    auto qt = std::make_unique<QTranslator>();
+    if (qt->load(QStringLiteral("qtbase_") + locale,
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(qt.get());
+        m_pQtTranslator = std::move(qt);
+    }
+    return true;
 }
 
 bool CMorvaneApp::SetLanguage(const QString& libraryPath)

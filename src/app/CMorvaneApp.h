@@ -4,7 +4,10 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTranslator>
 #include <QUrl>
+
+#include <memory>
 
 class CChildFrame;
 class CMainFrame;
@@ -42,6 +45,11 @@ public:
     void AddToRecentFileList(const QString& path);
     void SaveWorkspace(QMainWindow* window);
     bool SetLanguage(const QString& libraryPath);
+    // Loads the language chosen last time, before any window is built; false,
+    // after saying so, when it cannot be loaded (the built-in English stays).
+    bool LoadLanguage();
+    // The locale of a stored language choice ("zh_CN", "ko", "en"); empty when unknown.
+    static QString LanguageLocale(const QString& libraryPath);
     // Where the help document and the web pages are.
     static QString HelpFilePath();
     static QUrl HomePage();
@@ -51,6 +59,8 @@ public:
     bool HasCmdHandler(int id) const override;
 
     bool m_bLanguageChanged = false;
+    // The translation of the chosen language, when one is loaded.
+    std::unique_ptr<QTranslator> m_hLangResource;
 
 signals:
     // The help document or a web page is to be shown (tests listen here).
@@ -64,4 +74,5 @@ private:
     static CMorvaneApp* s_pInstance;
     CMainFrame* m_pMainFrame = nullptr;
     QStringList m_recentFiles;
+    std::unique_ptr<QTranslator> m_pQtTranslator;
 };

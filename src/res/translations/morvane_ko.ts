@@ -48,18 +48,6 @@
         <translation>시스템 기본값</translation>
     </message>
     <message>
-        <source>Chinese (Simplified)</source>
-        <translation>중국어(간체)</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>영어</translation>
-    </message>
-    <message>
-        <source>Korean</source>
-        <translation>한국어</translation>
-    </message>
-    <message>
         <source>Check for Updates...</source>
         <translation>업데이트 확인...</translation>
     </message>

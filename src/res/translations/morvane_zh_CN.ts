@@ -48,18 +48,6 @@
         <translation>系统默认</translation>
     </message>
     <message>
-        <source>Chinese (Simplified)</source>
-        <translation>中文（简体）</translation>
-    </message>
-    <message>
-        <source>English</source>
-        <translation>英语</translation>
-    </message>
-    <message>
-        <source>Korean</source>
-        <translation>韩语</translation>
-    </message>
-    <message>
         <source>Check for Updates...</source>
         <translation>检查更新...</translation>
     </message>
