@@ -3,6 +3,7 @@
 #include "CMainFrame.h"
 #include "QVCommandIds.h"
 #include "QVMessageBox.h"
+#include "QVSplashWnd.h"
 #include "document/CMorvaneDoc.h"
 #include "document/QVDocManager.h"
 #include "res/QVStrings.h"
@@ -40,6 +41,7 @@ CMorvaneApp::CMorvaneApp()
 
 CMorvaneApp::~CMorvaneApp()
 {
+    m_pSplash.reset();
     delete m_pMainFrame;
     if (m_hLangResource)
         QCoreApplication::removeTranslator(m_hLangResource.get());
@@ -75,6 +77,12 @@ bool CMorvaneApp::InitInstance(const QStringList& files)
         m_pMainFrame->setGeometry(screen->availableGeometry());
     m_pMainFrame->showMaximized();
     m_pMainFrame->ShowFloatingPalette(!restored);
+
+    // The splash over the window for a moment; without its picture, none.
+    m_pSplash = std::make_unique<QVSplashWnd>();
+    if (m_pSplash->LoadPicture(QVSplashWnd::kPictureResource))
+        m_pSplash->CreateSplash(m_pMainFrame);
+    m_pSplash->Show(kStartSplashMs);
     // Desktop launchers and file managers pass pictures this way.
     for (const QString& file : files)
         OpenDocumentFile(file);
@@ -83,6 +91,7 @@ bool CMorvaneApp::InitInstance(const QStringList& files)
 
 int CMorvaneApp::ExitInstance()
 {
+    m_pSplash.reset();
     // After a language change the next start builds bars and menus afresh.
     if (m_bLanguageChanged) {
         QSettings settings;
@@ -285,10 +294,8 @@ bool CMorvaneApp::OnCmdMsg(int id)
         OnFileOpen();
         return true;
     case ID_APP_ABOUT:
-        QVMessageBox::Show(m_pMainFrame,
-                           LoadString(IDS_SPLASH_VERSION) + QStringLiteral("\n\n") +
-                               LoadString(IDS_SPLASH_NOTICE),
-                           QMessageBox::Information);
+        if (m_pSplash)
+            m_pSplash->Show(kAboutSplashMs);
         return true;
     case ID_APP_EXIT:
         if (m_pMainFrame)

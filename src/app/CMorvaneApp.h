@@ -11,6 +11,7 @@
 
 class CChildFrame;
 class CMainFrame;
+class QVSplashWnd;
 class QMainWindow;
 class QSettings;
 
@@ -37,6 +38,9 @@ public:
     bool InitInstance(const QStringList& files);
     int ExitInstance();
     CMainFrame* MainFrame() const { return m_pMainFrame; }
+    QVSplashWnd* Splash() const { return m_pSplash.get(); }
+    static constexpr int kStartSplashMs = 2000;
+    static constexpr int kAboutSplashMs = 10000;
 
     // Opens a picture in a new window, or activates the window that shows it.
     CChildFrame* OpenDocumentFile(const QString& path);
@@ -75,4 +79,5 @@ private:
     CMainFrame* m_pMainFrame = nullptr;
     QStringList m_recentFiles;
     std::unique_ptr<QTranslator> m_pQtTranslator;
+    std::unique_ptr<QVSplashWnd> m_pSplash;
 };

@@ -1,5 +1,7 @@
 #include "palette/QVPalette.h"
 
+#include "res/QVArt.h"
+
 #include <QAction>
 #include <QEvent>
 #include <QFontMetrics>
@@ -80,6 +82,10 @@ QVPalette::QVPalette(QWidget* parent) : QWidget(parent)
     m_fontCaption.setPointSize(kCaptionPointSize);
     m_fontCaption.setWeight(QFont::Black);
     m_fontCaption.setStyleHint(QFont::SansSerif, QFont::PreferAntialias);
+    // The frame's first state, corners 5, 10, 5, 4.
+    QVArt::EnsureResources();
+    m_rendererFrame.Create(QStringLiteral(":/bitmaps/311.png"), QRect(0, 0, 46, 15),
+                           QMargins(5, 10, 5, 4), QColor(), true);
 }
 
 QVPalette::~QVPalette() = default;
@@ -402,6 +408,10 @@ void QVPalette::PaintTitle(QPainter& painter, bool docked) const
 
 void QVPalette::PaintFrame(QPainter& painter) const
 {
+    if (m_rendererFrame.IsValid()) {
+        m_rendererFrame.Draw(&painter, rect(), 0);
+        return;
+    }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(kFrameColor);

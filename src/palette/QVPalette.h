@@ -1,5 +1,7 @@
 #pragma once
 
+#include "look/QVControlRenderer.h"
+
 #include <QColor>
 #include <QFont>
 #include <QList>
@@ -135,6 +137,8 @@ private:
     int m_nCheckedIndex = -1;
     bool m_bWidthToggle = false;
     QFont m_fontCaption;
+    // The frame picture drawn around the docked palette.
+    QVControlRenderer m_rendererFrame;
     bool m_bDocked = false;
     std::vector<Item> m_items;
 };

@@ -1,23 +1,31 @@
 #include "palette/QVPaletteDock.h"
 
+#include "look/QVMRVVisualManager.h"
 #include "palette/QVPalette.h"
+#include "res/QVArt.h"
 
 #include <QColor>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace {
 
-constexpr QColor kTitleBarColor{91, 91, 91};
-
-// A caption without text or buttons. It ignores presses and moves, so they
-// reach the dock widget, which drags the palette by it.
-class QVPaletteTitleBar : public QWidget
+// The caption: no text, the column button at its left. Presses and moves
+// outside the button reach the dock widget, which drags the palette by them.
+class QVPaletteCaption : public QWidget
 {
 public:
-    explicit QVPaletteTitleBar(QWidget* parent) : QWidget(parent) {}
+    explicit QVPaletteCaption(QVPaletteDock* dock) : QWidget(dock), m_pDock(dock)
+    {
+        QVArt::EnsureResources();
+        m_button.load(QStringLiteral(":/bitmaps/312.png"));
+        // White is see-through.
+        if (!m_button.isNull())
+            m_button.setMask(m_button.createMaskFromColor(Qt::white));
+    }
 
     QSize sizeHint() const override { return QSize(0, QVPaletteDock::kTitleBarHeight); }
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -27,7 +35,65 @@ protected:
     // caption must not dock the floating palette (or float a docked one).
     void mouseDoubleClickEvent(QMouseEvent* event) override { event->accept(); }
 
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kTitleBarColor); }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (QVPaletteDock::kColumnButton.contains(event->position().toPoint()))
+            event->accept(); // a click on the button is not the start of a drag
+        else
+            event->ignore();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton &&
+            QVPaletteDock::kColumnButton.contains(event->position().toPoint())) {
+            event->accept();
+            m_pDock->OnColumnButton();
+            return;
+        }
+        event->ignore();
+    }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        if (const QVMRVVisualManager* look = QVMRVVisualManager::Instance())
+            look->DrawPaletteCaption(&painter, rect());
+        else
+            painter.fillRect(rect(), QColor(205, 205, 205));
+        painter.drawPixmap(QVPaletteDock::kColumnButton.topLeft(), m_button);
+    }
+
+private:
+    QVPaletteDock* m_pDock;
+    QPixmap m_button;
+};
+
+// Holds the palette at the top; docked, the rest shows the dock site.
+class QVPaletteSite : public QWidget
+{
+public:
+    QVPaletteSite(QVPaletteDock* dock, QVPalette* palette) : QWidget(dock), m_pDock(dock)
+    {
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(palette);
+        layout->addStretch(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (m_pDock->isFloating())
+            return;
+        QPainter painter(this);
+        if (const QVMRVVisualManager* look = QVMRVVisualManager::Instance())
+            look->DrawDockSite(&painter, rect());
+    }
+
+private:
+    QVPaletteDock* m_pDock;
 };
 
 } // namespace
@@ -36,12 +102,22 @@ QVPaletteDock::QVPaletteDock(QWidget* parent) : QDockWidget(parent), m_pPalette(
 {
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    setTitleBarWidget(new QVPaletteTitleBar(this));
-    setWidget(m_pPalette);
+    setTitleBarWidget(new QVPaletteCaption(this));
+    setWidget(new QVPaletteSite(this, m_pPalette));
+
+    m_wndShadow.m_nAlpha = 64;
+    m_wndShadow.m_rcMargins = QMargins(5, 5, 5, 5);
+    m_wndShadow.m_nCornerRadius = 5;
+    m_wndShadow.CreateShadow(this);
+    m_wndShadow.m_rcMargins = QMargins(2, 2, 2, 4);
+    m_wndShadow.m_nCornerRadius = 4;
+    m_wndShadow.update();
 
     connect(this, &QDockWidget::topLevelChanged, this, [this](bool floating) {
         m_pPalette->SetDocked(!floating);
         FitToPalette();
+        // Only the floating frame casts a shadow.
+        m_wndShadow.UpdateShadow(floating);
     });
     connect(m_pPalette, &QVPalette::sizeChanged, this, &QVPaletteDock::FitToPalette);
 
@@ -49,16 +125,47 @@ QVPaletteDock::QVPaletteDock(QWidget* parent) : QDockWidget(parent), m_pPalette(
     m_pPalette->SetDocked(false);
 }
 
-QVPaletteDock::~QVPaletteDock() = default;
+QVPaletteDock::~QVPaletteDock()
+{
+    removeEventFilter(&m_wndShadow);
+}
+
+void QVPaletteDock::OnColumnButton()
+{
+    m_pPalette->SetColumns(m_pPalette->GetColumns() % kMaxColumns + 1);
+}
+
+bool QVPaletteDock::event(QEvent* event)
+{
+    // Half transparent while the user drags the floating frame.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (isFloating())
+            setWindowOpacity(kDragOpacity);
+        break;
+    case QEvent::MouseButtonRelease:
+        setWindowOpacity(1.0);
+        break;
+    default:
+        break;
+    }
+    return QDockWidget::event(event);
+}
 
 void QVPaletteDock::FitToPalette()
 {
+    // The size fixed last time would bound the new size hint.
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     // Docked, the main window's dock area decides the size.
-    if (!isFloating()) return;
+    if (!isFloating())
+        return;
     // Until its layout runs again the dock widget keeps the old palette's size
     // as its minimum, which would stop it from shrinking.
-    if (layout()) layout()->activate();
-    // Its size hint is the palette's plus the title bar and whatever frame the
-    // style draws around a floating dock widget.
-    resize(sizeHint());
+    if (layout())
+        layout()->activate();
+    if (widget() && widget()->layout())
+        widget()->layout()->activate();
+    // Exactly the palette's size: the frame's edges do not resize it.
+    setFixedSize(sizeHint());
 }

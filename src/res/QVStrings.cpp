@@ -21,6 +21,10 @@ const Entry kStrings[] = {
     {IDS_PALETTE_CAPTION, QT_TRANSLATE_NOOP("QVStrings", "ToolBar")},
     {IDS_CONTEXT_BAR_CAPTION, QT_TRANSLATE_NOOP("QVStrings", "ContextBar")},
     {IDS_MENU_BAR_CAPTION, QT_TRANSLATE_NOOP("QVStrings", "MenuBar")},
+    // The faces of the palette's title and the splash's text; a missing face
+    // is replaced by the system's sans-serif.
+    {IDS_PALETTE_FONT, "Trebuchet MS"},
+    {IDS_SPLASH_FONT, "Trebuchet MS"},
     {IDS_UNNAMED, QT_TRANSLATE_NOOP("QVStrings", "Unnamed")},
     {IDS_DEFAULT_EXTENSION, "JPG"},
     {IDS_FOLDER_FAILED, QT_TRANSLATE_NOOP("QVStrings", "Failed to create the folder:\n%1")},
