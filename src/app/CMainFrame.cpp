@@ -407,6 +407,10 @@ QMdiSubWindow* CMainFrame::AddChild(CChildFrame* child)
     QMdiSubWindow* sub = m_pMdiArea->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(QVArt::AppIcon());
+    // The window's own menu would claim Ctrl+W, which is the Close command's.
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* action : menu->actions())
+            action->setShortcut(QKeySequence());
     connect(child->GetDocument(), &CMorvaneDoc::closeRequested, sub, &QWidget::close);
     if (maximized)
         sub->showMaximized();

@@ -184,7 +184,8 @@ QString CMorvaneApp::HelpFilePath()
     const QString dir = QCoreApplication::applicationDirPath();
     for (const QString& candidate :
          {dir + QLatin1Char('/') + QLatin1String(kHelpFileName),
-          dir + QStringLiteral("/../share/morvane/") + QLatin1String(kHelpFileName)})
+          dir + QStringLiteral("/help/") + QLatin1String(kHelpFileName),
+          dir + QStringLiteral("/../share/morvane/help/") + QLatin1String(kHelpFileName)})
         if (QFileInfo::exists(candidate))
             return QDir::cleanPath(candidate);
     return dir + QLatin1Char('/') + QLatin1String(kHelpFileName);

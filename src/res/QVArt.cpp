@@ -61,7 +61,12 @@ QIcon CommandIcon(int commandId)
     const QString path = QStringLiteral(":/icons/%1.svg").arg(commandId);
     if (!QFile::exists(path))
         return QIcon();
-    return QIcon(path);
+    QIcon icon(path);
+    // The hot picture while the mouse is over the button.
+    const QString hot = QStringLiteral(":/icons/%1_hot.svg").arg(commandId);
+    if (QFile::exists(hot))
+        icon.addFile(hot, QSize(), QIcon::Active);
+    return icon;
 }
 
 QIcon AppIcon()

@@ -120,7 +120,7 @@ const Command kCommands[] = {
      QT_TRANSLATE_NOOP("QVStrings", "Combined Left\\Right mode")},
     {33937, QT_TRANSLATE_NOOP("QVStrings", "Show the picture before and after in Top\\Bottom mode"),
      QT_TRANSLATE_NOOP("QVStrings", "Combined Top\\Bottom mode")},
-    {32804, QT_TRANSLATE_NOOP("QVStrings", "Read the CHM help file"),
+    {32804, QT_TRANSLATE_NOOP("QVStrings", "Read the help file"),
      QT_TRANSLATE_NOOP("QVStrings", "Help")},
     {57601, QT_TRANSLATE_NOOP("QVStrings", "Open an existing document"),
      QT_TRANSLATE_NOOP("QVStrings", "Open")},

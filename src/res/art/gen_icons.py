@@ -18,12 +18,14 @@ BLOB = [(4.5, 13), (11, 5), (19.5, 7.5), (26.5, 5.5), (28, 16), (21, 27), (9, 25
 REGION = "M5 15C4 9 8 4.5 14 5C18 5.5 20 8 23.5 7C27 6 29 10.5 28 16C27 22.5 22 27.5 15 27C8.5 26.5 6 21 5 15Z"
 NODES = [(5, 15), (14, 5), (23.5, 7), (28, 16), (15, 27)]
 
-def blob(P=None, fill=W, stroke=D, width=2):
+def blob(P=None, fill=W, stroke=None, width=2):
+    stroke = stroke or D   # looked up now, so that the hot variants recolour it
     d = REGION if P is None else P if isinstance(P, str) else smooth_closed(P)
     return '<path d="%s" fill="%s" stroke="%s" stroke-width="%s" stroke-linejoin="round"/>' % (
         d, fill, stroke, f(width))
 
-def squares(P, size=4, fill=D, stroke=None):
+def squares(P, size=4, fill=None, stroke=None):
+    fill = fill or D
     s = []
     for x, y in P:
         extra = ' stroke="%s" stroke-width="1.5"' % stroke if stroke else ""
@@ -289,20 +291,41 @@ def help_():
         '<circle cx="16" cy="24.5" r="1.75" fill="%s"/>' % R,
     ])
 
+# ---- hot variants ------------------------------------------------------------
+# Shown while the mouse is over a button: the same drawing with its dark lines
+# in the accent red; what was red already turns a shade deeper, so the parts
+# stay apart, and the grey of a "before" picture takes a pale red.
+HOT = {"D": R, "R": "#6e0000", "G": "#d88a8a"}
+
+def hot(fn):
+    g = globals()
+    normal = {k: g[k] for k in HOT}
+    g.update(HOT)
+    try:
+        return fn()
+    finally:
+        g.update(normal)
+
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     for name, fn in icons.items():
         with open(os.path.join(OUT, name + ".svg"), "w") as fh:
             fh.write(svg(fn()))
-    print(len(icons), "icons")
+        with open(os.path.join(OUT, name + "_hot.svg"), "w") as fh:
+            fh.write(svg(hot(fn)))
+    print(len(icons), "icons and their hot variants")
+
+# The identity: a face in profile looking right, and (dotted) the line of the
+# nose before the change. The splash draws them too.
+PROFILE = ("M10.6 30V25.8C10.6 23.2 9 21.6 7.9 19.6C5.8 15.6 6.3 10.2 9.6 7.3"
+           "C12.6 4.7 17.6 4.5 20.3 6.9C22 8.4 22.6 10.3 22.4 12.2C22.3 12.8 22.3 13.2 22.6 13.7"
+           "L24.6 17.2C24.9 17.8 24.6 18.3 24 18.4L22.9 18.6C23.3 19.1 23.2 19.6 22.8 19.9"
+           "C22.7 20.1 22.7 20.2 22.9 20.4C23.2 20.8 23 21.4 22.5 21.7C22.2 22 22.3 22.5 22.6 23.1"
+           "C22.9 24 22.3 25 21 25.2C20 25.4 19.6 26 19.5 27L19.3 30Z")
+BEFORE = "M22.6 13.2C23.6 14.2 25.6 16.1 26.3 17.6C26.8 18.7 25.8 19.3 24.4 19.1"
 
 def app_icon():
-    profile = ("M10.6 30V25.8C10.6 23.2 9 21.6 7.9 19.6C5.8 15.6 6.3 10.2 9.6 7.3"
-               "C12.6 4.7 17.6 4.5 20.3 6.9C22 8.4 22.6 10.3 22.4 12.2C22.3 12.8 22.3 13.2 22.6 13.7"
-               "L24.6 17.2C24.9 17.8 24.6 18.3 24 18.4L22.9 18.6C23.3 19.1 23.2 19.6 22.8 19.9"
-               "C22.7 20.1 22.7 20.2 22.9 20.4C23.2 20.8 23 21.4 22.5 21.7C22.2 22 22.3 22.5 22.6 23.1"
-               "C22.9 24 22.3 25 21 25.2C20 25.4 19.6 26 19.5 27L19.3 30Z")
-    before = "M22.6 13.2C23.6 14.2 25.6 16.1 26.3 17.6C26.8 18.7 25.8 19.3 24.4 19.1"
+    profile, before = PROFILE, BEFORE
     return "\n".join([
         '<defs><linearGradient id="tile" x1="0" y1="2" x2="0" y2="30" gradientUnits="userSpaceOnUse">'
         '<stop offset="0" stop-color="#c8202a"/><stop offset="1" stop-color="#8a0008"/></linearGradient></defs>',

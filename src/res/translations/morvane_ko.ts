@@ -482,7 +482,7 @@ System will use the default language!</source>
         <translation>상\하 비교 모드</translation>
     </message>
     <message>
-        <source>Read the CHM help file</source>
+        <source>Read the help file</source>
         <translation>도움말 문서를 엽니다</translation>
     </message>
     <message>

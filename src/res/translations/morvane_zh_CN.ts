@@ -482,7 +482,7 @@ System will use the default language!</source>
         <translation>上\下对比模式</translation>
     </message>
     <message>
-        <source>Read the CHM help file</source>
+        <source>Read the help file</source>
         <translation>打开帮助文档</translation>
     </message>
     <message>

@@ -1,0 +1,331 @@
+// The program's look, its splash and its languages: colours at chosen pixels of
+// rendered widgets, the palette frame's column button, the splash's showing
+// times on a test clock, and a language switch that takes effect at the next
+// start.
+
+#include "app/CMainFrame.h"
+#include "app/CMorvaneApp.h"
+#include "app/QVCommandIds.h"
+#include "app/QVMessageBox.h"
+#include "app/QVSplashWnd.h"
+#include "bars/QVContextBar.h"
+#include "bars/QVToolBarSliderButton.h"
+#include "bars/QVSliderCtrl.h"
+#include "document/CMorvaneDoc.h"
+#include "look/QVMRVVisualManager.h"
+#include "palette/QVPalette.h"
+#include "palette/QVPaletteDock.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+QColor At(const QImage& image, int x, int y)
+{
+    return image.pixelColor(x, y);
+}
+
+bool Near(const QColor& a, const QColor& b, int tolerance = 2)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+} // namespace
+
+class LookTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void barsHaveTheProgramsColours();
+    void selectedMenuItemIsRedWithWhiteText();
+    void sliderSitsOnTheBarsBackground();
+    void dockedPaletteShowsTheDockSite();
+    void columnButtonCyclesTheColumns();
+    void labelPicturesAreWhiteCapitalsOnBlack_data();
+    void labelPicturesAreWhiteCapitalsOnBlack();
+    void splashShowsForItsTimeAndHidesOnAClick();
+    void helpOpensTheHelpDocumentWhenItIsThere();
+    void chosenLanguageSpeaksAtTheNextStart();
+    void anUnloadableLanguageFallsBackToEnglish();
+
+private:
+    QTemporaryDir m_settings;
+    CMainFrame* m_pMain = nullptr;
+    QStringList m_messages;
+};
+
+void LookTest::initTestCase()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+    QVMessageBox::SetHook([this](const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons) {
+        m_messages << text;
+        return QMessageBox::Ok;
+    });
+    m_pMain = new CMainFrame;
+    m_pMain->resize(1000, 700);
+    m_pMain->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pMain));
+}
+
+void LookTest::cleanupTestCase()
+{
+    delete m_pMain;
+    QVMessageBox::SetHook({});
+}
+
+void LookTest::barsHaveTheProgramsColours()
+{
+    QVERIFY(QVMRVVisualManager::Instance());
+    // The context bar: a gradient from 247 at its top to 217 at its bottom.
+    const QImage bar = m_pMain->m_wndContextBar->grab().toImage();
+    const int x = bar.width() - 3; // right of the buttons
+    QVERIFY(Near(At(bar, x, 0), QColor(247, 247, 247), 3));
+    QVERIFY(Near(At(bar, x, bar.height() - 1), QColor(217, 217, 217), 3));
+    QVERIFY(At(bar, x, bar.height() / 4).red() > At(bar, x, 3 * bar.height() / 4).red());
+
+    // Another toolbar: the bar face; the menu bar: its own, darker face.
+    QToolBar other;
+    other.resize(200, 30);
+    const QImage plain = other.grab().toImage();
+    QCOMPARE(At(plain, 150, 15), QColor(237, 237, 237));
+    const QImage menuBar = m_pMain->menuBar()->grab().toImage();
+    QCOMPARE(At(menuBar, menuBar.width() - 5, menuBar.height() / 2), QColor(222, 222, 222));
+    // The application's palette: selection red, white selected text, bar face.
+    QCOMPARE(QApplication::palette().color(QPalette::Highlight), QColor(190, 0, 0));
+    QCOMPARE(QApplication::palette().color(QPalette::HighlightedText), QColor(Qt::white));
+    QCOMPARE(QApplication::palette().color(QPalette::Window), QColor(237, 237, 237));
+}
+
+void LookTest::selectedMenuItemIsRedWithWhiteText()
+{
+    QMenu menu;
+    QAction* first = menu.addAction(QStringLiteral("Export..."));
+    menu.addAction(QStringLiteral("Close"));
+    menu.popup(QPoint(100, 100));
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    menu.setActiveAction(first);
+    const QRect item = menu.actionGeometry(first);
+    const QImage image = menu.grab().toImage();
+    // The item's edge and background are red; white text shows inside it.
+    QCOMPARE(At(image, item.right() - 2, item.center().y()), QColor(190, 0, 0));
+    int white = 0;
+    for (int px = item.left(); px < item.left() + item.width() / 2; ++px)
+        for (int py = item.top(); py <= item.bottom(); ++py)
+            white += At(image, px, py) == QColor(Qt::white);
+    QVERIFY(white > 5);
+    // The other item keeps the menu's face.
+    const QRect other = menu.actionGeometry(menu.actions().at(1));
+    QVERIFY(At(image, other.right() - 2, other.center().y()) != QColor(190, 0, 0));
+    menu.hide();
+}
+
+void LookTest::sliderSitsOnTheBarsBackground()
+{
+    m_pMain->OnToolCommand(ID_TOOL_CIRCLE_STRETCH);
+    auto* button = qobject_cast<QVToolBarSliderButton*>(
+        m_pMain->m_wndContextBar->ActionForCommand(ID_RADIUS));
+    QVERIFY(button && button->Slider());
+    QVToolbarSliderCtrl* slider = button->Slider();
+    QTRY_VERIFY(slider->isVisible());
+    const QImage image = slider->grab().toImage();
+    const QImage bar = m_pMain->m_wndContextBar->grab().toImage();
+    const QPoint offset = slider->mapTo(m_pMain->m_wndContextBar, QPoint(0, 0));
+    // A corner of the slider shows the bar's gradient exactly where it lies.
+    QVERIFY(Near(At(image, 0, 0), At(bar, offset.x(), offset.y()), 1));
+    QVERIFY(Near(At(image, 0, image.height() - 1), At(bar, offset.x(), offset.y() + image.height() - 1), 1));
+    m_pMain->OnToolCommand(ID_TOOL_HAND);
+}
+
+void LookTest::dockedPaletteShowsTheDockSite()
+{
+    QVPaletteDock* dock = m_pMain->m_wndPaletteDock;
+    dock->setFloating(false);
+    QTRY_VERIFY(!dock->isFloating());
+    QVERIFY(dock->GetPalette()->IsDocked());
+    QTRY_VERIFY(dock->height() > dock->GetPalette()->height() + 20);
+    const QImage image = dock->grab().toImage();
+    // Below the palette, the dock site's dark grey with its edge lines.
+    const int y = dock->height() - 5;
+    QCOMPARE(At(image, image.width() / 2, y), QColor(100, 100, 100));
+    QCOMPARE(At(image, 0, y), QColor(51, 51, 51));
+    QCOMPARE(At(image, 1, y), QColor(118, 118, 118));
+    dock->setFloating(true);
+    QTRY_VERIFY(dock->isFloating());
+    QVERIFY(!dock->GetPalette()->IsDocked());
+}
+
+void LookTest::columnButtonCyclesTheColumns()
+{
+    QVPaletteDock* dock = m_pMain->m_wndPaletteDock;
+    QVPalette* palette = dock->GetPalette();
+    QCOMPARE(palette->GetColumns(), 3);
+    QWidget* caption = dock->Caption();
+    QList<int> seen;
+    for (int i = 0; i < 4; ++i) {
+        QTest::mouseClick(caption, Qt::LeftButton, {}, QVPaletteDock::kColumnButton.center());
+        seen << palette->GetColumns();
+    }
+    QCOMPARE(seen, (QList<int>{4, 1, 2, 3}));
+    // A click on the caption outside the button changes nothing.
+    QTest::mouseClick(caption, Qt::LeftButton, {}, QPoint(caption->width() - 5, 4));
+    QCOMPARE(palette->GetColumns(), 3);
+    // The floating frame is exactly as large as the palette and its caption.
+    QTRY_COMPARE(dock->size(), QSize(palette->CalcSize().width(),
+                                     palette->CalcSize().height() + QVPaletteDock::kTitleBarHeight));
+}
+
+void LookTest::labelPicturesAreWhiteCapitalsOnBlack_data()
+{
+    QTest::addColumn<uint>("resource");
+    QTest::newRow("BEFORE") << uint(CMorvaneDoc::kBeforeLabelResource);
+    QTest::newRow("AFTER") << uint(CMorvaneDoc::kAfterLabelResource);
+}
+
+void LookTest::labelPicturesAreWhiteCapitalsOnBlack()
+{
+    QFETCH(uint, resource);
+    QVDIB label;
+    QVERIFY(label.LoadFromResource(resource));
+    QCOMPARE(label.GetWidth(), 80);
+    QCOMPARE(label.GetHeight(), 20);
+    QCOMPARE(label.GetBitCount(), 24);
+    // Grey, never coloured; black around, pure white in the letters, grey at
+    // their anti-aliased edges; the letters centred and 12 rows tall.
+    int top = 20, bottom = -1, left = 80, right = -1, white = 0, grey = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 80; ++x) {
+            const uint8_t* p = label.GetBits() + y * label.GetStride() + x * 3;
+            QVERIFY(p[0] == p[1] && p[1] == p[2]);
+            if (p[0] == 255)
+                ++white;
+            else if (p[0] > 0)
+                ++grey;
+            if (p[0] > 127) {
+                top = std::min(top, y), bottom = std::max(bottom, y);
+                left = std::min(left, x), right = std::max(right, x);
+            }
+        }
+    QVERIFY(white > 60);
+    QVERIFY(grey > 20);
+    QCOMPARE(bottom - top + 1, 12);
+    QVERIFY(std::abs((left + right) - 79) <= 2);
+    QVERIFY(std::abs((top + bottom) - 19) <= 2);
+    const uint8_t* corner = label.GetBits();
+    QCOMPARE(int(corner[0]), 0);
+}
+
+void LookTest::splashShowsForItsTimeAndHidesOnAClick()
+{
+    QVSplashWnd splash;
+    QVERIFY(!splash.Show(2000)); // no window yet
+    QVERIFY(splash.LoadPicture(QVSplashWnd::kPictureResource));
+    QCOMPARE(splash.m_bitmap.size(), QSize(600, 300));
+    QVERIFY(splash.CreateSplash(nullptr));
+    QCOMPARE(splash.size(), QSize(600, 300));
+
+    // 2000 ms: shown through the 80th tick (2000 ms counted), hidden at the 81st.
+    QVERIFY(splash.Show(2000));
+    QVERIFY(splash.isVisible());
+    for (int tick = 0; tick < 80; ++tick)
+        splash.OnTimer();
+    QVERIFY(splash.isVisible());
+    splash.OnTimer();
+    QVERIFY(!splash.isVisible());
+
+    // A new showing restarts the count with its own time.
+    QVERIFY(splash.Show(2000));
+    for (int tick = 0; tick < 60; ++tick)
+        splash.OnTimer();
+    QVERIFY(splash.Show(10000));
+    for (int tick = 0; tick < 400; ++tick)
+        splash.OnTimer();
+    QVERIFY(splash.isVisible());
+    splash.OnTimer();
+    QVERIFY(!splash.isVisible());
+
+    // A click hides it at once.
+    QVERIFY(splash.Show(10000));
+    QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(300, 150));
+    QVERIFY(!splash.isVisible());
+    QCOMPARE(splash.m_nDuration, 0);
+}
+
+void LookTest::helpOpensTheHelpDocumentWhenItIsThere()
+{
+    CMorvaneApp app;
+    QVERIFY(app.InitInstance({}));
+    QList<QUrl> opened;
+    connect(&app, &CMorvaneApp::urlOpened, this, [&](const QUrl& url) { opened << url; });
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/help");
+    QDir(folder).removeRecursively();
+    // Missing: nothing is shown, no message either.
+    QVERIFY(app.MainFrame()->ExecuteCommand(ID_HELP_FILE));
+    QVERIFY(opened.isEmpty());
+    QVERIFY(m_messages.isEmpty());
+
+    QVERIFY(QDir().mkpath(folder));
+    QFile help(folder + QStringLiteral("/MorvaneHelp.html"));
+    QVERIFY(help.open(QIODevice::WriteOnly));
+    help.write("<html><body><h2 id=\"about\">About</h2></body></html>");
+    help.close();
+    app.MainFrame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(app.MainFrame()));
+    QTest::keyClick(app.MainFrame(), Qt::Key_F1);
+    QVERIFY(app.MainFrame()->ExecuteCommand(ID_HOME_PAGE));
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0].toLocalFile(), QFileInfo(help).absoluteFilePath());
+    QCOMPARE(opened[1].fragment(), QStringLiteral("about"));
+    QDir(folder).removeRecursively();
+    app.ExitInstance();
+}
+
+void LookTest::chosenLanguageSpeaksAtTheNextStart()
+{
+    delete m_pMain;
+    m_pMain = nullptr;
+    {
+        CMorvaneApp app;
+        QVERIFY(app.InitInstance({}));
+        QVERIFY(app.MainFrame()->ExecuteCommand(ID_LANGUAGE_CHINESE));
+        QCOMPARE(QSettings().value(QStringLiteral("Settings/Language")).toString(),
+                 QStringLiteral("Language\\Chinese.dll"));
+        QCOMPARE(m_messages.last(),
+                 QStringLiteral("Language setup succesfully!\nYou should restart this programe!"));
+        // Still English until the next start.
+        QCOMPARE(app.MainFrame()->menuBar()->actions().first()->text(), QStringLiteral("&File"));
+        app.ExitInstance();
+    }
+    m_messages.clear();
+    CMorvaneApp next;
+    QVERIFY(next.InitInstance({}));
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(next.MainFrame()->menuBar()->actions().first()->text(), QStringLiteral("文件(&F)"));
+    QCOMPARE(next.MainFrame()->m_wndPalette->windowTitle(), QStringLiteral("工具栏"));
+    next.ExitInstance();
+}
+
+void LookTest::anUnloadableLanguageFallsBackToEnglish()
+{
+    QSettings().setValue(QStringLiteral("Settings/Language"), QStringLiteral("Language\\Klingon.dll"));
+    m_messages.clear();
+    CMorvaneApp app;
+    QVERIFY(app.InitInstance({}));
+    QCOMPARE(m_messages, QStringList{QStringLiteral(
+                             "Load languange resource failed!\nSystem will use the default language!")});
+    QCOMPARE(app.MainFrame()->menuBar()->actions().first()->text(), QStringLiteral("&File"));
+    QSettings().remove(QStringLiteral("Settings/Language"));
+}
+
+QTEST_MAIN(LookTest)
+#include "test_look.moc"
