@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins qt6-qpa-plugins
   # translations: lupdate/lrelease and Qt's own translated dialogs
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+  # fonts for the Chinese and Korean interface
+  fonts-wqy-microhei fonts-nanum
   # GIF writing
   libgif-dev
   # tests and benchmarks

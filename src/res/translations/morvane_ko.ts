@@ -160,11 +160,11 @@
     </message>
     <message>
         <source>Left\Right</source>
-        <translation>좌\우</translation>
+        <translation>좌/우</translation>
     </message>
     <message>
         <source>Top\Bottom</source>
-        <translation>상\하</translation>
+        <translation>상/하</translation>
     </message>
     <message>
         <source>Enter no more than %1 characters.</source>
@@ -467,19 +467,19 @@ System will use the default language!</source>
     </message>
     <message>
         <source>Show the picture before and after in Left\Right mode</source>
-        <translation>수술 전과 수술 후 이미지를 좌\우로 나란히 표시합니다</translation>
+        <translation>수술 전과 수술 후 이미지를 좌우로 나란히 표시합니다</translation>
     </message>
     <message>
         <source>Combined Left\Right mode</source>
-        <translation>좌\우 비교 모드</translation>
+        <translation>좌/우 비교 모드</translation>
     </message>
     <message>
         <source>Show the picture before and after in Top\Bottom mode</source>
-        <translation>수술 전과 수술 후 이미지를 상\하로 배치하여 표시합니다</translation>
+        <translation>수술 전과 수술 후 이미지를 상하로 배치하여 표시합니다</translation>
     </message>
     <message>
         <source>Combined Top\Bottom mode</source>
-        <translation>상\하 비교 모드</translation>
+        <translation>상/하 비교 모드</translation>
     </message>
     <message>
         <source>Read the help file</source>
