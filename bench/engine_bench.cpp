@@ -7,6 +7,7 @@
 //
 // Run: <build>/bench/morvane_engine_bench [--benchmark_filter=<regex>]
 
+#include "AllocationCounting.h"
 #include "document/ExportImage.h"
 #include "document/QVUndoRedo.h"
 #include "image/QVClosedCurve.h"
@@ -33,58 +34,6 @@
 #include <string>
 #include <vector>
 
-// ---------------------------------------------------------------------------
-// Allocation counting. The program's own malloc, calloc and realloc take
-// precedence over the C library's for every library in the process (Qt and
-// the engine included) and forward to glibc's implementations. Aligned
-// allocations are not counted. A sanitizer build keeps the sanitizer's
-// allocator and reports no counts.
-
-#if defined(__SANITIZE_ADDRESS__)
-#define MORVANE_BENCH_COUNT_ALLOCATIONS 0
-#else
-#define MORVANE_BENCH_COUNT_ALLOCATIONS 1
-#endif
-
-namespace {
-
-std::atomic<uint64_t> g_allocations{0};
-std::atomic<uint64_t> g_allocatedBytes{0};
-
-[[maybe_unused]] void CountAllocation(std::size_t bytes)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    g_allocatedBytes.fetch_add(bytes, std::memory_order_relaxed);
-}
-
-} // namespace
-
-#if MORVANE_BENCH_COUNT_ALLOCATIONS
-extern "C" {
-void* __libc_malloc(std::size_t size);
-void* __libc_calloc(std::size_t count, std::size_t size);
-void* __libc_realloc(void* block, std::size_t size);
-}
-
-extern "C" void* malloc(std::size_t size) noexcept
-{
-    CountAllocation(size);
-    return __libc_malloc(size);
-}
-
-extern "C" void* calloc(std::size_t count, std::size_t size) noexcept
-{
-    CountAllocation(count * size);
-    return __libc_calloc(count, size);
-}
-
-extern "C" void* realloc(void* block, std::size_t size) noexcept
-{
-    CountAllocation(size);
-    return __libc_realloc(block, size);
-}
-#endif
-
 namespace {
 
 // Heap allocations between its construction and Report, per iteration.
@@ -92,8 +41,8 @@ class AllocationMeter
 {
 public:
     AllocationMeter()
-        : m_allocations(g_allocations.load(std::memory_order_relaxed)),
-          m_bytes(g_allocatedBytes.load(std::memory_order_relaxed))
+        : m_allocations(AllocationCount()),
+          m_bytes(AllocatedBytes())
     {
     }
 
@@ -102,8 +51,8 @@ public:
         if (!MORVANE_BENCH_COUNT_ALLOCATIONS)
             return;
         const double allocations =
-            double(g_allocations.load(std::memory_order_relaxed) - m_allocations);
-        const double bytes = double(g_allocatedBytes.load(std::memory_order_relaxed) - m_bytes);
+            double(AllocationCount() - m_allocations);
+        const double bytes = double(AllocatedBytes() - m_bytes);
         state.counters["allocs"] =
             benchmark::Counter(allocations, benchmark::Counter::kAvgIterations);
         state.counters["alloc_MB"] =

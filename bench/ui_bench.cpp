@@ -14,6 +14,7 @@
 // Run: <build>/bench/morvane_ui_bench [--benchmark_filter=<regex>]
 // The program sets QT_QPA_PLATFORM=offscreen unless the variable is set.
 
+#include "AllocationCounting.h"
 #include "app/CMainFrame.h"
 #include "app/QVCommandIds.h"
 #include "bars/QVToolBarSliderButton.h"
@@ -41,58 +42,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// ---------------------------------------------------------------------------
-// Allocation counting, as in the engine benchmarks: the program's own malloc,
-// calloc and realloc take precedence over the C library's for every library in
-// the process (Qt and the application included) and forward to glibc's.
-// Aligned allocations are not counted. A sanitizer build keeps the sanitizer's
-// allocator and reports no counts.
-
-#if defined(__SANITIZE_ADDRESS__)
-#define MORVANE_BENCH_COUNT_ALLOCATIONS 0
-#else
-#define MORVANE_BENCH_COUNT_ALLOCATIONS 1
-#endif
-
-namespace {
-
-std::atomic<uint64_t> g_allocations{0};
-std::atomic<uint64_t> g_allocatedBytes{0};
-
-[[maybe_unused]] void CountAllocation(std::size_t bytes)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    g_allocatedBytes.fetch_add(bytes, std::memory_order_relaxed);
-}
-
-} // namespace
-
-#if MORVANE_BENCH_COUNT_ALLOCATIONS
-extern "C" {
-void* __libc_malloc(std::size_t size);
-void* __libc_calloc(std::size_t count, std::size_t size);
-void* __libc_realloc(void* block, std::size_t size);
-}
-
-extern "C" void* malloc(std::size_t size) noexcept
-{
-    CountAllocation(size);
-    return __libc_malloc(size);
-}
-
-extern "C" void* calloc(std::size_t count, std::size_t size) noexcept
-{
-    CountAllocation(count * size);
-    return __libc_calloc(count, size);
-}
-
-extern "C" void* realloc(void* block, std::size_t size) noexcept
-{
-    CountAllocation(size);
-    return __libc_realloc(block, size);
-}
-#endif
 
 namespace {
 
@@ -134,8 +83,8 @@ public:
 
     void Restart()
     {
-        m_allocations = g_allocations.load(std::memory_order_relaxed);
-        m_bytes = g_allocatedBytes.load(std::memory_order_relaxed);
+        m_allocations = AllocationCount();
+        m_bytes = AllocatedBytes();
         m_paints = g_paints;
         m_faults = PageFaults();
     }
@@ -144,16 +93,16 @@ public:
     template <typename Step>
     double Measure(Step&& step)
     {
-        const uint64_t allocations = g_allocations.load(std::memory_order_relaxed);
-        const uint64_t bytes = g_allocatedBytes.load(std::memory_order_relaxed);
+        const uint64_t allocations = AllocationCount();
+        const uint64_t bytes = AllocatedBytes();
         const uint64_t paints = g_paints;
         const uint64_t faults = PageFaults();
         const Clock::time_point start = Clock::now();
         step();
         const Clock::time_point end = Clock::now();
         m_sumFaults += PageFaults() - faults;
-        m_sumAllocations += g_allocations.load(std::memory_order_relaxed) - allocations;
-        m_sumBytes += g_allocatedBytes.load(std::memory_order_relaxed) - bytes;
+        m_sumAllocations += AllocationCount() - allocations;
+        m_sumBytes += AllocatedBytes() - bytes;
         m_sumPaints += g_paints - paints;
         return std::chrono::duration<double>(end - start).count();
     }
@@ -161,8 +110,8 @@ public:
     // Everything since construction or Restart.
     void ReportAll(benchmark::State& state) const
     {
-        Report(state, g_allocations.load(std::memory_order_relaxed) - m_allocations,
-               g_allocatedBytes.load(std::memory_order_relaxed) - m_bytes, g_paints - m_paints,
+        Report(state, AllocationCount() - m_allocations,
+               AllocatedBytes() - m_bytes, g_paints - m_paints,
                PageFaults() - m_faults);
     }
 
