@@ -71,11 +71,15 @@ int QVDIB::Paint(QPainter* painter, const QVRect& destRect, const QVRect& srcRec
     if (columns.empty() || rows.empty())
         return 0;
 
-    // Reused between paints: the view paints at the same size frame after frame.
-    thread_local QImage frame;
+    // One buffer reused between paints, grown when a paint needs more: the
+    // view paints rectangles of changing sizes on every mouse move.
+    thread_local std::vector<uint32_t> buffer;
     const QSize frameSize(int(columns.size()), int(rows.size()));
-    if (frame.size() != frameSize)
-        frame = QImage(frameSize, QImage::Format_RGB32);
+    const size_t needed = size_t(frameSize.width()) * size_t(frameSize.height());
+    if (buffer.size() < needed)
+        buffer.resize(needed);
+    QImage frame(reinterpret_cast<uchar*>(buffer.data()), frameSize.width(), frameSize.height(),
+                 qsizetype(frameSize.width()) * 4, QImage::Format_RGB32);
     if (frame.isNull())
         return 0;
 
