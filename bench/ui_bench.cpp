@@ -15,6 +15,7 @@
 // The program sets QT_QPA_PLATFORM=offscreen unless the variable is set.
 
 #include "AllocationCounting.h"
+#include "TestPhoto.h"
 #include "app/CMainFrame.h"
 #include "app/QVCommandIds.h"
 #include "bars/QVToolBarSliderButton.h"
@@ -158,71 +159,13 @@ constexpr QSize kViewport(1600, 1000);
     std::exit(1);
 }
 
-// A photo-like picture: smooth shading that differs per channel, a soft bright
-// ellipse where a face would be, a mid-frequency texture (value noise on a
-// 5-pixel grid) and per-pixel sensor noise, all from a fixed-seed generator.
-void MakePhoto(QVDIB& picture)
-{
-    if (!picture.Create(kWidth, kHeight, 24))
-        Fail("cannot allocate the test picture");
-
-    std::vector<double> columnShade(size_t(kWidth) * 3);
-    std::vector<double> rowShade(size_t(kHeight) * 3);
-    for (int x = 0; x < kWidth; ++x)
-        for (int k = 0; k < 3; ++k)
-            columnShade[size_t(x) * 3 + k] =
-                85 + 45 * std::sin(x * 0.0009 * (k + 1) + k) + 12 * std::sin(x * 0.0067 + 2 * k);
-    for (int y = 0; y < kHeight; ++y)
-        for (int k = 0; k < 3; ++k)
-            rowShade[size_t(y) * 3 + k] =
-                38 * std::cos(y * 0.0012 * (k + 2) - k) + 9 * std::sin(y * 0.013 + k);
-
-    uint32_t seed = 0x9E3779B9u;
-    auto next = [&seed] {
-        seed ^= seed << 13;
-        seed ^= seed >> 17;
-        seed ^= seed << 5;
-        return seed;
-    };
-    constexpr int kCell = 5;
-    const int gridW = kWidth / kCell + 2, gridH = kHeight / kCell + 2;
-    std::vector<float> grid(size_t(gridW) * gridH);
-    for (float& g : grid)
-        g = float(int(next() % 31) - 15);
-
-    const double faceX = kWidth * 0.5, faceY = kHeight * 0.5;
-    const double faceW = kWidth * 0.17, faceH = kHeight * 0.32;
-    const size_t stride = size_t(picture.GetStride());
-    for (int y = 0; y < kHeight; ++y) {
-        uint8_t* pixel = picture.GetBits() + size_t(y) * stride;
-        const double dy = (y - faceY) / faceH;
-        const float* gridRow = grid.data() + size_t(y / kCell) * gridW;
-        const float gy = float(y % kCell) / kCell;
-        for (int x = 0; x < kWidth; ++x, pixel += 3) {
-            const double dx = (x - faceX) / faceW;
-            const double d2 = dx * dx + dy * dy;
-            const double face = d2 < 1 ? 65 * (1 - d2) * (1 - d2) : 0;
-            const float* g = gridRow + x / kCell;
-            const float gx = float(x % kCell) / kCell;
-            const double texture = (g[0] * (1 - gx) + g[1] * gx) * (1 - gy) +
-                                   (g[gridW] * (1 - gx) + g[gridW + 1] * gx) * gy;
-            for (int k = 0; k < 3; ++k) {
-                const uint32_t r = next();
-                const int noise = int(r & 7) + int((r >> 3) & 7) - 7;
-                const double value = columnShade[size_t(x) * 3 + k] +
-                                     rowShade[size_t(y) * 3 + k] +
-                                     face * (k == 2 ? 1.0 : 0.8) + texture + noise;
-                pixel[k] = uint8_t(std::clamp(int(value), 0, 255));
-            }
-        }
-    }
-}
 
 const QVDIB& Photo()
 {
     static QVDIB photo;
     if (photo.IsEmpty())
-        MakePhoto(photo);
+        if (!MakePhoto(photo, kWidth, kHeight))
+            Fail("cannot allocate the test picture");
     return photo;
 }
 
