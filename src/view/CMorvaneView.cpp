@@ -217,14 +217,23 @@ void CMorvaneView::scrollContentsBy(int, int)
 
 // ---- coordinates -----------------------------------------------------------------
 
-QPoint CMorvaneView::WindowToImage(int x, int y) const
+void CMorvaneView::Placement(double& offX, double& offY, int& height) const
 {
+    // A picture narrower (lower) than the viewport is centred and not scrolled
+    // in that direction.
     const QVDIB* image = ShownImage();
     const int w = image ? image->GetWidth() : 0;
-    const int h = image ? image->GetHeight() : 0;
-    const double sw = w * m_dZoom, sh = h * m_dZoom;
-    const double offX = viewport()->width() > sw ? (viewport()->width() - sw) * 0.5 : 0;
-    const double offY = viewport()->height() > sh ? (viewport()->height() - sh) * 0.5 : 0;
+    height = image ? image->GetHeight() : 0;
+    const double sw = w * m_dZoom, sh = height * m_dZoom;
+    offX = viewport()->width() > sw ? (viewport()->width() - sw) * 0.5 : 0;
+    offY = viewport()->height() > sh ? (viewport()->height() - sh) * 0.5 : 0;
+}
+
+QPoint CMorvaneView::WindowToImage(int x, int y) const
+{
+    double offX, offY;
+    int h;
+    Placement(offX, offY, h);
     const QPoint scroll = GetScrollPosition();
     const double X = offX > 0 ? x - offX : x + scroll.x();
     const double Y = offY > 0 ? y - offY : y + scroll.y();
@@ -233,12 +242,9 @@ QPoint CMorvaneView::WindowToImage(int x, int y) const
 
 QPoint CMorvaneView::ImageToWindow(int column, int row) const
 {
-    const QVDIB* image = ShownImage();
-    const int w = image ? image->GetWidth() : 0;
-    const int h = image ? image->GetHeight() : 0;
-    const double sw = w * m_dZoom, sh = h * m_dZoom;
-    const double offX = viewport()->width() > sw ? (viewport()->width() - sw) * 0.5 : 0;
-    const double offY = viewport()->height() > sh ? (viewport()->height() - sh) * 0.5 : 0;
+    double offX, offY;
+    int h;
+    Placement(offX, offY, h);
     const QPoint scroll = GetScrollPosition();
     const double px = offX > 0 ? offX + column * m_dZoom : column * m_dZoom - scroll.x();
     const double py = offY > 0 ? offY + (h - row - 1) * m_dZoom : (h - row - 1) * m_dZoom - scroll.y();

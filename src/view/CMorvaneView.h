@@ -106,6 +106,8 @@ private:
     QVDIB* Before() const;
     QVDIB* After() const;
     CMorvaneView* Partner() const;
+    // The margins of the centred picture (0 where it is scrolled) and its height.
+    void Placement(double& offX, double& offY, int& height) const;
     bool WarpRunning() const;
     // After-image <- display copy, then the document is modified.
     bool Commit();
