@@ -211,6 +211,19 @@ private:
 
     CMorvaneDoc* Doc() const { return m_frame->GetDocument(); }
     CMorvaneView* AfterView() const { return m_frame->m_pAfterView; }
+
+    // The after view over a picture at zoom in a viewport of client's size,
+    // scrolled to scroll; nullptr when any of that fails.
+    CMorvaneView* OpenAt(QSize picture, double zoom, QSize client, QPoint scroll)
+    {
+        if (!Open(picture, client))
+            return nullptr;
+        CMorvaneView* view = AfterView();
+        if (!view->SetZoom(zoom) || !SetViewportSize(view, client))
+            return nullptr;
+        view->ScrollToPosition(scroll);
+        return view->GetScrollPosition() == scroll ? view : nullptr;
+    }
     CMorvaneView* BeforeView() const { return m_frame->m_pBeforeView; }
     const QVDIB& AfterImage() const { return Doc()->m_dibAfter; }
 
@@ -366,12 +379,8 @@ private slots:
         QFETCH(QPoint, imagePoint);
         QFETCH(QPoint, back);
 
-        QVERIFY(Open(picture, client));
-        CMorvaneView* view = AfterView();
-        QVERIFY(view->SetZoom(zoom));
-        QVERIFY(SetViewportSize(view, client));
-        view->ScrollToPosition(scroll);
-        QCOMPARE(view->GetScrollPosition(), scroll);
+        CMorvaneView* view = OpenAt(picture, zoom, client, scroll);
+        QVERIFY(view);
         QCOMPARE(view->WindowToImage(clientPoint.x(), clientPoint.y()), imagePoint);
         QCOMPARE(view->ImageToWindow(imagePoint.x(), imagePoint.y()), back);
     }
@@ -404,12 +413,8 @@ private slots:
         QFETCH(QSize, client);
         QFETCH(QPoint, scroll);
 
-        QVERIFY(Open(picture, client));
-        CMorvaneView* view = AfterView();
-        QVERIFY(view->SetZoom(zoom));
-        QVERIFY(SetViewportSize(view, client));
-        view->ScrollToPosition(scroll);
-        QCOMPARE(view->GetScrollPosition(), scroll);
+        CMorvaneView* view = OpenAt(picture, zoom, client, scroll);
+        QVERIFY(view);
         // Every pixel on screen. A pixel that starts just off the left or top
         // edge rounds toward zero onto client 0, so the edge itself is left out.
         int checked = 0;
