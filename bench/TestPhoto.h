@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/QVDIB.h"
+#include "engine/image/QVDIB.h"
 
 // The benchmarks' test picture: smooth per-channel shading, a bright ellipse
 // where a face would be, fine texture and sensor noise, from a fixed seed, so

@@ -9,12 +9,12 @@
 
 #include "AllocationCounting.h"
 #include "TestPhoto.h"
-#include "document/ExportImage.h"
-#include "document/QVUndoRedo.h"
-#include "image/QVClosedCurve.h"
-#include "image/QVDIB.h"
-#include "image/QVRect.h"
-#include "warp/QVTool.h"
+#include "engine/export/ExportImage.h"
+#include "engine/history/QVUndoRedo.h"
+#include "engine/image/QVClosedCurve.h"
+#include "engine/image/QVDIB.h"
+#include "engine/image/QVRect.h"
+#include "engine/warp/QVTool.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -20,7 +20,7 @@
 #include "app/QVCommandIds.h"
 #include "bars/QVToolBarSliderButton.h"
 #include "document/CMorvaneDoc.h"
-#include "image/QVDIB.h"
+#include "engine/image/QVDIB.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
 

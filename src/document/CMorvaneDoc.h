@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/QVCmdTarget.h"
-#include "image/QVDIB.h"
+#include "engine/image/QVDIB.h"
 
 #include <QList>
 #include <QObject>

@@ -3,7 +3,7 @@
 
 #include "CMorvaneDoc.h"
 
-#include "ExportImage.h"
+#include "engine/export/ExportImage.h"
 #include "QVExportDlg.h"
 #include "app/QVMessageBox.h"
 #include "res/QVStrings.h"

@@ -4,7 +4,7 @@
 #include "app/CMainFrame.h"
 #include "app/QVCommandIds.h"
 #include "document/CMorvaneDoc.h"
-#include "image/QVClosedCurve.h"
+#include "engine/image/QVClosedCurve.h"
 #include "res/QVArt.h"
 
 #include <QMouseEvent>

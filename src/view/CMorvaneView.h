@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/QVCmdTarget.h"
-#include "document/QVUndoRedo.h"
-#include "image/QVDIB.h"
-#include "image/QVRect.h"
-#include "warp/QVTool.h"
+#include "engine/history/QVUndoRedo.h"
+#include "engine/image/QVDIB.h"
+#include "engine/image/QVRect.h"
+#include "engine/warp/QVTool.h"
 
 #include <QAbstractScrollArea>
 #include <QCursor>

@@ -1,6 +1,6 @@
 #include "TestPictures.h"
 
-#include "warp/QVTool.h"
+#include "engine/warp/QVTool.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 // from the file name, and what loading and saving leave behind when they fail.
 
 #include "ProcessMemory.h"
-#include "image/QVDIB.h"
-#include "image/QVImageEncoder.h"
+#include "engine/image/QVDIB.h"
+#include "engine/image/QVImageEncoder.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // a picture. corpus/EXPECTED.md classifies each file; it is read at run time.
 
 #include "ProcessMemory.h"
-#include "image/QVDIB.h"
+#include "engine/image/QVDIB.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
-#include "image/QVClosedCurve.h"
-#include "image/QVRegionMask.h"
+#include "engine/image/QVClosedCurve.h"
+#include "engine/image/QVRegionMask.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TestPictures.h"
 
-#include "image/QVDIB.h"
+#include "engine/image/QVDIB.h"
 
 #include <QImage>
 #include <QPainter>

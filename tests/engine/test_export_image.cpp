@@ -1,6 +1,6 @@
 #include "TestPictures.h"
 
-#include "document/ExportImage.h"
+#include "engine/export/ExportImage.h"
 
 namespace {
 

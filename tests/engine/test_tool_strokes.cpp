@@ -1,7 +1,7 @@
 #include "TestPictures.h"
 
-#include "image/QVClosedCurve.h"
-#include "warp/QVTool.h"
+#include "engine/image/QVClosedCurve.h"
+#include "engine/warp/QVTool.h"
 
 #include <cmath>
 #include <vector>

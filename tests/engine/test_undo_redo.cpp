@@ -1,6 +1,6 @@
 #include "TestPictures.h"
 
-#include "document/QVUndoRedo.h"
+#include "engine/history/QVUndoRedo.h"
 
 #include <memory>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "warp/QVWarpControl.h"
+#include "engine/warp/QVWarpControl.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@
 #include "res/QVStrings.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
-#include "warp/QVTool.h"
+#include "engine/warp/QVTool.h"
 
 #include <QFileDialog>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 
 #include "app/QVMessageBox.h"
 #include "document/CMorvaneDoc.h"
-#include "document/ExportImage.h"
+#include "engine/export/ExportImage.h"
 #include "document/QVExportDlg.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"

@@ -8,13 +8,13 @@
 #include "app/QVCommandIds.h"
 #include "app/QVMessageBox.h"
 #include "document/CMorvaneDoc.h"
-#include "image/QVClosedCurve.h"
-#include "image/QVDIB.h"
+#include "engine/image/QVClosedCurve.h"
+#include "engine/image/QVDIB.h"
 #include "res/QVArt.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
-#include "warp/QVTool.h"
-#include "warp/QVWarpControl.h"
+#include "engine/warp/QVTool.h"
+#include "engine/warp/QVWarpControl.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>

@@ -1,7 +1,7 @@
 #include "ExportImage.h"
-#include "image/QVCpu.h"
+#include "engine/image/QVCpu.h"
 
-#include "image/QVDIB.h"
+#include "engine/image/QVDIB.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/QVRect.h"
+#include "engine/image/QVRect.h"
 
 class QVDIB;
 

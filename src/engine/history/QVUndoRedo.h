@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/QVDIB.h"
+#include "engine/image/QVDIB.h"
 
 #include <memory>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "QVTool.h"
-#include "image/QVCpu.h"
+#include "engine/image/QVCpu.h"
 
-#include "image/QVCircle.h"
-#include "image/QVClosedCurve.h"
+#include "engine/image/QVCircle.h"
+#include "engine/image/QVClosedCurve.h"
 
 #include <algorithm>
 #include <cstdint>

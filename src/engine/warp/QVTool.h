@@ -1,9 +1,9 @@
 #pragma once
 
-#include "image/QVDIB.h"
-#include "image/QVRect.h"
-#include "image/QVRegionMask.h"
-#include "warp/QVWarpControl.h"
+#include "engine/image/QVDIB.h"
+#include "engine/image/QVRect.h"
+#include "engine/image/QVRegionMask.h"
+#include "engine/warp/QVWarpControl.h"
 
 class QVClosedCurve;
 

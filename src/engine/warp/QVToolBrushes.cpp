@@ -2,7 +2,7 @@
 // brush radius around the cursor, with a falloff from the centre to the rim.
 
 #include "QVTool.h"
-#include "image/QVCpu.h"
+#include "engine/image/QVCpu.h"
 
 #include <algorithm>
 #include <cmath>
