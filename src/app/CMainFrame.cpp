@@ -412,6 +412,11 @@ QMdiSubWindow* CMainFrame::AddChild(CChildFrame* child)
         for (QAction* action : menu->actions())
             action->setShortcut(QKeySequence());
     connect(child->GetDocument(), &CMorvaneDoc::closeRequested, sub, &QWidget::close);
+    // The views work with the current tool and follow the user's next choices.
+    for (CMorvaneView* view : {child->m_pBeforeView, child->m_pAfterView}) {
+        view->SetCurrentTool(m_nCurrentTool);
+        connect(this, &CMainFrame::currentToolChanged, view, &CMorvaneView::SetCurrentTool);
+    }
     if (maximized)
         sub->showMaximized();
     else
@@ -618,6 +623,7 @@ void CMainFrame::OnToolCommand(int id)
             m_wndContextBar->ShowButtons(shown, shown, true);
         m_wndPalette->SelectTool(id);
         m_nCurrentTool = id;
+        emit currentToolChanged(id);
     }
     RefreshAfterView();
 }

@@ -79,6 +79,8 @@ public:
 signals:
     // A file was dropped on the window.
     void filesDropped(const QStringList& paths);
+    // The user picked another tool; every view works with it from now on.
+    void currentToolChanged(int tool);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,7 +1,6 @@
 #include "CMorvaneView.h"
 
 #include "CChildFrame.h"
-#include "app/CMainFrame.h"
 #include "app/QVCommandIds.h"
 #include "document/CMorvaneDoc.h"
 #include "engine/image/QVClosedCurve.h"
@@ -73,12 +72,6 @@ CMorvaneView* CMorvaneView::Partner() const
     if (!m_pFrame)
         return nullptr;
     return m_bAfter ? m_pFrame->m_pBeforeView : m_pFrame->m_pAfterView;
-}
-
-int CMorvaneView::CurrentTool() const
-{
-    const CMainFrame* main = CMainFrame::Instance();
-    return main ? main->m_nCurrentTool : -1;
 }
 
 bool CMorvaneView::IsWarpTool(int tool)

@@ -68,6 +68,11 @@ public:
     bool OnCmdMsg(int id) override;
     bool HasCmdHandler(int id) const override;
 
+    // The tool the mouse works with, handed down by the main frame when the
+    // user picks one (-1: none yet).
+    int CurrentTool() const { return m_nCurrentTool; }
+    void SetCurrentTool(int tool) { m_nCurrentTool = tool; }
+
     double m_dZoom = 1.0;
     int m_nRadius = kDefaultRadius;
     bool m_bAfter = true;
@@ -99,7 +104,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    int CurrentTool() const;
     static bool IsWarpTool(int tool);
     // The picture this view shows: the before-image or the after-image.
     const QVDIB* ShownImage() const;
@@ -131,6 +135,7 @@ private:
 
     CMorvaneDoc* m_pDocument;
     CChildFrame* m_pFrame;
+    int m_nCurrentTool = -1;
     bool m_bSyncing = false;
     // The cursors this view has shown, by cursor resource (-1: hidden).
     QHash<int, QCursor> m_cursors;

@@ -269,6 +269,21 @@ void ApplicationTest::paletteClickChoosesTheTool()
     QTest::mouseClick(Main()->m_wndPalette->ButtonForCommand(ID_ZOOM_IN), Qt::LeftButton);
     QCOMPARE(Main()->m_nCurrentTool, int(ID_TOOL_BLUR));
     QCOMPARE(Main()->ActiveAfterView()->m_dZoom, 2.0);
+
+    // The frame hands the tool to the views, to those of a window opened
+    // later too, and they follow the next choice.
+    CChildFrame* first = Main()->ActiveChild();
+    QCOMPARE(first->m_pAfterView->CurrentTool(), int(ID_TOOL_BLUR));
+    QTemporaryDir folder;
+    const QString second = folder.filePath(QStringLiteral("second.png"));
+    QVERIFY(QFile::copy(QStringLiteral(MORVANE_SAMPLE), second));
+    CChildFrame* other = m_app->OpenDocumentFile(second);
+    QVERIFY(other);
+    QCOMPARE(other->m_pAfterView->CurrentTool(), int(ID_TOOL_BLUR));
+    QTest::mouseClick(Main()->m_wndPalette->ButtonForCommand(ID_TOOL_ERASER), Qt::LeftButton);
+    for (CChildFrame* child : {first, other})
+        for (CMorvaneView* view : {child->m_pBeforeView, child->m_pAfterView})
+            QCOMPARE(view->CurrentTool(), int(ID_TOOL_ERASER));
 }
 
 void ApplicationTest::strokeChangesOnlyTheCircleAsTheEngineDoes()

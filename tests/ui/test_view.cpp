@@ -4,7 +4,6 @@
 // between the two views, the display modes of the frame, the tools' strokes and
 // when they reach the document, the undo history, the overlays and the cursors.
 
-#include "app/CMainFrame.h"
 #include "app/QVCommandIds.h"
 #include "app/QVMessageBox.h"
 #include "document/CMorvaneDoc.h"
@@ -176,6 +175,7 @@ private:
         m_frame->show();
         if (!QTest::qWaitForWindowExposed(m_frame.get())) return false;
         m_frame->OnInitialUpdate();
+        Tool(m_nTool);
         Settle();
         return true;
     }
@@ -201,12 +201,13 @@ private:
         return done;
     }
 
+    // Hands a tool to the views, as the main frame does when the user picks one.
     void Tool(int id)
     {
-        if (id >= ID_TOOL_FIRST && id <= ID_TOOL_LAST)
-            m_main->OnToolCommand(id);
-        else
-            m_main->m_nCurrentTool = id;
+        m_nTool = id;
+        if (m_frame)
+            for (CMorvaneView* view : {BeforeView(), AfterView()})
+                view->SetCurrentTool(id);
     }
 
     CMorvaneDoc* Doc() const { return m_frame->GetDocument(); }
@@ -228,7 +229,7 @@ private:
     const QVDIB& AfterImage() const { return Doc()->m_dibAfter; }
 
     QTemporaryDir m_settings;
-    std::unique_ptr<CMainFrame> m_main;
+    int m_nTool = ID_TOOL_HAND;
     std::unique_ptr<CChildFrame> m_frame;
     // The after-image and the before-image the document was opened with.
     QVDIB m_original;
@@ -245,8 +246,6 @@ private slots:
                 qWarning("unexpected message: %s", qPrintable(text));
                 return QMessageBox::No;
             });
-        m_main = std::make_unique<CMainFrame>();
-        QCOMPARE(CMainFrame::Instance(), m_main.get());
     }
 
     void init() { Tool(ID_TOOL_HAND); }
@@ -255,7 +254,6 @@ private slots:
 
     void cleanupTestCase()
     {
-        m_main.reset();
         QVMessageBox::SetHook({});
     }
 
