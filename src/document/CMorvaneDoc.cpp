@@ -5,7 +5,6 @@
 #include "document/QVDocManager.h"
 #include "res/QVArt.h"
 #include "res/QVStrings.h"
-#include "view/CMorvaneView.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -49,20 +48,6 @@ void CMorvaneDoc::SetPathName(const QString& path, bool addToRecentFiles)
     m_strPathName = QFileInfo(path).absoluteFilePath();
     SetTitle(QFileInfo(path).fileName());
     emit pathNameSet(m_strPathName, addToRecentFiles);
-}
-
-void CMorvaneDoc::AddView(CMorvaneView* view)
-{
-    m_views.append(view);
-}
-
-QList<CMorvaneView*> CMorvaneDoc::GetViews() const
-{
-    QList<CMorvaneView*> views;
-    for (const QPointer<CMorvaneView>& view : m_views)
-        if (view)
-            views << view;
-    return views;
 }
 
 void CMorvaneDoc::SetTitle(const QString& title)
@@ -110,8 +95,7 @@ bool CMorvaneDoc::SaveModified()
 
 bool CMorvaneDoc::HasCmdHandler(int id) const
 {
-    return id == ID_FILE_SAVE || id == ID_FILE_SAVE_AS || id == ID_FILE_CLOSE ||
-           id == ID_FILE_EXPORT;
+    return id == ID_FILE_SAVE || id == ID_FILE_SAVE_AS || id == ID_FILE_CLOSE;
 }
 
 bool CMorvaneDoc::OnCmdMsg(int id)
@@ -125,9 +109,6 @@ bool CMorvaneDoc::OnCmdMsg(int id)
         return true;
     case ID_FILE_CLOSE:
         emit closeRequested();
-        return true;
-    case ID_FILE_EXPORT:
-        OnFileExport();
         return true;
     default:
         return false;

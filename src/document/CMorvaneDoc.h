@@ -2,13 +2,20 @@
 
 #include "app/QVCmdTarget.h"
 #include "engine/image/QVDIB.h"
+#include "engine/image/QVRect.h"
 
-#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
-class CMorvaneView;
+// What the window asking for an export shows: the part of the picture in view
+// (the Screenshots size; unknown when no view is on screen) and whether the
+// before and after pictures sit side by side or one above the other.
+struct QVExportView
+{
+    bool bVisibleKnown = false;
+    QVRect rcVisible;
+    bool bLeftRight = true;
+};
 
 // One open picture, held twice: the before-image exactly as decoded and the
 // after-image that the tools, Undo, Redo and Reset change and Save writes.
@@ -44,13 +51,10 @@ public:
     // the save fails, so whatever was about to close must stay.
     bool SaveModified();
 
-    // The views over this document, in the order they were made.
-    void AddView(CMorvaneView* view);
-    QList<CMorvaneView*> GetViews() const;
-
     // Writes the Before, After and Combined pictures the Export dialog asks for
-    // into a new folder named by the export name.
-    void OnFileExport();
+    // into a new folder named by the export name; the document window tells
+    // what it shows.
+    void OnFileExport(const QVExportView& shown);
     // The document's name without extension and the extension of its file;
     // false when the file name has no ".".
     bool SplitPathName(QString& name, QString& extension) const;
@@ -73,5 +77,4 @@ private:
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
-    QList<QPointer<CMorvaneView>> m_views;
 };

@@ -7,8 +7,6 @@
 #include "QVExportDlg.h"
 #include "app/QVMessageBox.h"
 #include "res/QVStrings.h"
-#include "view/CChildFrame.h"
-#include "view/CMorvaneView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,7 +50,7 @@ bool CMorvaneDoc::SplitPathName(QString& name, QString& extension) const
     return true;
 }
 
-void CMorvaneDoc::OnFileExport()
+void CMorvaneDoc::OnFileExport(const QVExportView& shown)
 {
     QString name, extension;
     if (!SplitPathName(name, extension)) {
@@ -61,20 +59,8 @@ void CMorvaneDoc::OnFileExport()
     }
 
     QVExportDlg dialog(QApplication::activeWindow());
-    // The first visible view tells what the user sees.
-    int displayMode = CChildFrame::DISPLAY_BEFORE;
-    QVRect visible;
-    bool viewFound = false;
-    for (CMorvaneView* view : GetViews()) {
-        if (!view->isVisible())
-            continue;
-        visible = view->GetVisibleImageRect();
-        if (view->GetParentFrame())
-            displayMode = view->GetParentFrame()->m_nDisplayMode;
-        viewFound = true;
-        break;
-    }
-    if (viewFound) {
+    const QVRect visible = shown.rcVisible;
+    if (shown.bVisibleKnown) {
         dialog.m_dScreenWidth = visible.Width();
         dialog.m_dScreenHeight = visible.Height();
     } else {
@@ -84,7 +70,7 @@ void CMorvaneDoc::OnFileExport()
     dialog.m_dImageHeight = m_dibAfter.GetHeight();
     dialog.m_strName = name;
     dialog.m_strType = extension.toUpper();
-    dialog.m_bLeftRight = displayMode != CChildFrame::DISPLAY_TOP_BOTTOM;
+    dialog.m_bLeftRight = shown.bLeftRight;
     if (dialog.DoModal() != QDialog::Accepted)
         return;
 
@@ -172,6 +158,4 @@ void CMorvaneDoc::OnFileExport()
     if (!failed)
         QVMessageBox::Show(QApplication::activeWindow(), LoadString(IDS_EXPORT_DONE),
                            QMessageBox::Information);
-    for (CMorvaneView* view : GetViews())
-        view->viewport()->update();
 }

@@ -19,7 +19,6 @@ CChildFrame::CChildFrame(CMorvaneDoc* document, QWidget* parent)
     m_pBeforeView->m_bAfter = false;
     m_pAfterView->m_bAfter = true;
     for (CMorvaneView* view : {m_pBeforeView, m_pAfterView}) {
-        m_pDocument->AddView(view);
         connect(view, &CMorvaneView::activated, this, &CChildFrame::SetActiveView);
     }
     // The title follows the document's (Save As renames it).
@@ -102,13 +101,36 @@ void CChildFrame::closeEvent(QCloseEvent* event)
         event->accept();
 }
 
+QVExportView CChildFrame::ExportView() const
+{
+    // The first visible view tells what the user sees; with none on screen
+    // the pictures are proposed side by side.
+    QVExportView shown;
+    for (const CMorvaneView* view : {m_pBeforeView, m_pAfterView}) {
+        if (view->isVisible()) {
+            shown.bVisibleKnown = true;
+            shown.rcVisible = view->GetVisibleImageRect();
+            shown.bLeftRight = m_nDisplayMode != DISPLAY_TOP_BOTTOM;
+            break;
+        }
+    }
+    return shown;
+}
+
 bool CChildFrame::HasCmdHandler(int id) const
 {
-    return id >= ID_MODE_BEFORE && id <= ID_MODE_TOP_BOTTOM;
+    return (id >= ID_MODE_BEFORE && id <= ID_MODE_TOP_BOTTOM) || id == ID_FILE_EXPORT;
 }
 
 bool CChildFrame::OnCmdMsg(int id)
 {
+    if (id == ID_FILE_EXPORT) {
+        // The document composes and writes; it is told what this window shows.
+        m_pDocument->OnFileExport(ExportView());
+        m_pBeforeView->viewport()->update();
+        m_pAfterView->viewport()->update();
+        return true;
+    }
     if (!HasCmdHandler(id))
         return false;
     SetDisplayMode(id - ID_MODE_BEFORE);

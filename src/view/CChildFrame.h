@@ -6,6 +6,7 @@
 
 class CMorvaneDoc;
 class CMorvaneView;
+struct QVExportView;
 
 // The document window: a before view and an after view over one document,
 // arranged in one of four display modes, titled "<document> @<mode>".
@@ -33,6 +34,9 @@ public:
     // the user last pressed in the combined modes.
     CMorvaneView* GetActiveView() const { return m_pActiveView; }
     void SetActiveView(CMorvaneView* view);
+
+    // What the Export command needs to know of this window.
+    QVExportView ExportView() const;
 
     bool OnCmdMsg(int id) override;
     bool HasCmdHandler(int id) const override;

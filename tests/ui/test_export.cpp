@@ -1,10 +1,11 @@
 // The Export dialog's proposals, couplings and rules, and the export itself:
 // the folder, the three pictures, their sizes and labels, and what is reported.
 
+#include "app/QVCommandIds.h"
 #include "app/QVMessageBox.h"
 #include "document/CMorvaneDoc.h"
-#include "engine/export/ExportImage.h"
 #include "document/QVExportDlg.h"
+#include "engine/export/ExportImage.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
 
@@ -157,7 +158,8 @@ void ExportTest::Export(const std::function<void(QVExportDlg&)>& drive, bool acc
         QTest::mouseClick(Control<QPushButton>(dialog, QVExportDlg::IDOK_EXPORT), Qt::LeftButton);
         return dialog.result();
     });
-    m_pFrame->GetDocument()->OnFileExport();
+    // The command as the menu sends it: the window tells the document what it shows.
+    m_pFrame->OnCmdMsg(ID_FILE_EXPORT);
 }
 
 void ExportTest::Click(QVExportDlg& dialog, int id)
