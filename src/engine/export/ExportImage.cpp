@@ -1,6 +1,6 @@
 #include "ExportImage.h"
-#include "engine/image/QVCpu.h"
 
+#include "engine/image/QVCpu.h"
 #include "engine/image/QVDIB.h"
 
 #include <algorithm>
