@@ -1,6 +1,7 @@
 #pragma once
 
 #include "QVRect.h"
+#include "QVSaveProgress.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -76,7 +77,11 @@ public:
     [[nodiscard]] bool CreateFromBitmap(const QImage& bitmap);
     [[nodiscard]] bool LoadFromFile(const QString& path);
     [[nodiscard]] bool LoadFromResource(unsigned int id);
+    // The old file at path is replaced only by a whole new one: a save that
+    // fails or is cancelled leaves it byte for byte as it was.
     [[nodiscard]] static bool SaveToFile(const QVDIB* image, const QString& path);
+    [[nodiscard]] static bool SaveToFile(const QVDIB* image, const QString& path,
+                                         const QVSaveProgress& progress);
     [[nodiscard]] static bool GetEncoderClsidForFile(const QString& path,
                                                      const QVImageEncoder** encoder);
     [[nodiscard]] static bool GetEncoderClsid(const QString& formatDescription,

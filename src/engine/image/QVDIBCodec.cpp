@@ -4,11 +4,11 @@
 #include "QVDIB.h"
 #include "QVGifEncoder.h"
 #include "QVImageEncoder.h"
+#include "QVSafeFile.h"
 
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QString>
 
 #include <cstring>
@@ -195,6 +195,11 @@ bool QVDIB::GetEncoderClsidForFile(const QString& path, const QVImageEncoder** e
 
 bool QVDIB::SaveToFile(const QVDIB* image, const QString& path)
 {
+    return SaveToFile(image, path, QVSaveProgress());
+}
+
+bool QVDIB::SaveToFile(const QVDIB* image, const QString& path, const QVSaveProgress& progress)
+{
     if (!image || image->IsEmpty())
         return false;
     const QVImageEncoder* encoder = nullptr;
@@ -204,15 +209,17 @@ bool QVDIB::SaveToFile(const QVDIB* image, const QString& path)
     if (picture.isNull())
         return false;
 
-    // Write beside the target and move into place only when the whole picture
-    // is written, so a failed encode or a full disk never costs the user the
-    // file that was there.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // The encoder streams into a temporary beside the target whose every write
+    // is checked by us, so neither a full disk nor an encoder that ignores a
+    // failed write (libtiff at close) can pass for success; the temporary takes
+    // the old file's place only once it is whole and on disk. Streaming keeps
+    // a second copy of a big picture's file out of memory.
+    QVSafeFile file(path, progress);
+    if (!file.Open())
         return false;
     if (!encoder->write(*encoder, picture, &file)) {
-        file.cancelWriting();
+        file.Discard();
         return false;
     }
-    return file.commit();
+    return file.Commit();
 }
