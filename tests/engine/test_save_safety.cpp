@@ -2,6 +2,7 @@
 // written whole (a full disk, a file size limit, a cancel) reports failure and
 // leaves the old file byte for byte as it was, with no temporary beside it.
 
+#include "PictureFiles.h"
 #include "engine/image/QVDIB.h"
 
 #include <QByteArray>
@@ -43,19 +44,6 @@ void MakeNoisyPicture(QVDIB& picture, int width, int height, uint32_t seed)
             row[x] = uint8_t((x / 3 + y) / 4 + (state >> 26));
         }
     }
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
-QStringList Listing(const QString& folder)
-{
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // Runs the helper that saves `source` to `target` in a process whose files may

@@ -2,10 +2,12 @@
 // through a small registry of encoders (Qt's image writers, giflib for GIF).
 
 #include "QVDIB.h"
+#include "QVFileCheck.h"
 #include "QVGifEncoder.h"
 #include "QVImageEncoder.h"
 #include "QVSafeFile.h"
 
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -86,10 +88,43 @@ bool QVDIB::CreateFromBitmap(const QImage& bitmap)
     return true;
 }
 
+namespace {
+
+// Reads the file's structure before any decoder sees it: only the formats we
+// check are opened, and only when the file holds what its header claims and
+// is whole. The format comes from the bytes, not the name.
+QVFileFormat CheckedFormat(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QVFileFormat::Unknown;
+    const qint64 size = file.size();
+    if (size <= 0)
+        return QVFileFormat::Unknown;
+    // Mapped, the check reads only the pages it needs, and no copy is made;
+    // where a file system cannot map, the file is read.
+    QByteArray copy;
+    const uchar* data = file.map(0, size);
+    if (!data) {
+        copy = file.readAll();
+        if (copy.size() != size)
+            return QVFileFormat::Unknown;
+        data = reinterpret_cast<const uchar*>(copy.constData());
+    }
+    const QVFileFormat format = QVSniffFileFormat(data, size_t(size));
+    return QVCheckPictureFile(format, data, size_t(size)) ? format : QVFileFormat::Unknown;
+}
+
+} // namespace
+
 bool QVDIB::LoadFromFile(const QString& path)
 {
+    const QVFileFormat format = CheckedFormat(path);
+    if (format == QVFileFormat::Unknown)
+        return false;
+
     QImageReader::setAllocationLimit(kDecodeAllocationLimitMB);
-    QImageReader reader(path);
+    QImageReader reader(path, QVFileFormatName(format));
     // A portrait taken in portrait orientation opens upright.
     reader.setAutoTransform(true);
 
