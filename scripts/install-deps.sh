@@ -2,6 +2,8 @@
 # Installs the Debian packages that building, testing and running Morvane need.
 # Idempotent: asks apt only for what is missing, and runs apt-get update first
 # when it has to install anything.
+#   scripts/install-deps.sh          to build, test and run
+#   scripts/install-deps.sh --fuzz   and to fuzz the decoders (scripts/fuzz.sh)
 set -euo pipefail
 
 packages=(
@@ -18,6 +20,13 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(
+    # libFuzzer and the sanitizer runtimes come with clang's compiler-rt;
+    # llvm gives llvm-symbolizer for readable stack traces
+    clang libclang-rt-14-dev llvm
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

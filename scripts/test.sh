@@ -3,8 +3,14 @@
 #   scripts/test.sh             normal build in build/
 #   scripts/test.sh --sanitize  every test under AddressSanitizer and
 #                               UndefinedBehaviorSanitizer, in build-asan/
+#   scripts/test.sh --fuzz      a short fuzzing run of every decoder (clang's
+#                               libFuzzer, sanitizers on), in build-fuzz/
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = "--fuzz" ]; then
+  exec scripts/fuzz.sh 12
+fi
 
 scripts/install-deps.sh
 scripts/check-engine-boundary.sh

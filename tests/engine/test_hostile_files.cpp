@@ -97,8 +97,10 @@ QByteArray GreyTiff(uint32_t width, uint32_t height, uint16_t compression,
     return tiff + strip;
 }
 
-// A GIF whose screen is screenWidth x screenHeight, holding a 1 x 1 picture.
-QByteArray TinyGifOnScreen(uint16_t screenWidth, uint16_t screenHeight)
+// A GIF whose screen is screenWidth x screenHeight, holding a picture of
+// frameWidth x frameHeight at (left, top) whose data is a single pixel.
+QByteArray GifWithFrame(uint16_t screenWidth, uint16_t screenHeight, uint16_t left, uint16_t top,
+                        uint16_t frameWidth, uint16_t frameHeight)
 {
     QByteArray gif("GIF89a");
     PutLE16(gif, screenWidth);
@@ -106,10 +108,10 @@ QByteArray TinyGifOnScreen(uint16_t screenWidth, uint16_t screenHeight)
     gif.append(char(0x80)).append('\0').append('\0'); // two-colour global table
     gif.append(QByteArray("\0\0\0\xFF\xFF\xFF", 6));
     gif.append(',');
-    PutLE16(gif, 0);
-    PutLE16(gif, 0);
-    PutLE16(gif, 1);
-    PutLE16(gif, 1);
+    PutLE16(gif, left);
+    PutLE16(gif, top);
+    PutLE16(gif, frameWidth);
+    PutLE16(gif, frameHeight);
     gif.append('\0');
     // Minimum code size 2: clear (4), index 0, end (5), packed in 3-bit codes.
     gif.append('\x02').append('\x02').append('\x44').append('\x01').append('\0');
@@ -230,7 +232,11 @@ TEST_F(FileChecks, HostileHeadersAreRefusedCheaply)
         {"tiny-idat.png", GreyPngHeader(16384, 16384) + PngChunk("IDAT", ZerosZlib(500)) +
                               PngChunk("IEND", {})},
         {"huge-frame.jpg", jpeg},
-        {"huge-screen.gif", TinyGifOnScreen(16000, 16000)},
+        {"huge-screen.gif", GifWithFrame(16000, 16000, 0, 0, 1, 1)},
+        {"huge-frame.gif", GifWithFrame(1, 1, 0, 0, 16000, 16000)},
+        // Found by fuzzing: a screen of no height and a picture of no width
+        // made a 66 x 30464 canvas.
+        {"frame-of-no-width.gif", GifWithFrame(66, 0, 70, 0, 0, 30464)},
         {"strip-past-the-end.tif", GreyTiff(16000, 16000, 1, QByteArray(64, '\0'), 16000u * 16000u)},
         {"tiny-deflate-strip.tif", GreyTiff(16000, 16000, 8, qCompress(QByteArray(4096, '\0')).mid(4),
                                             uint32_t(qCompress(QByteArray(4096, '\0')).size() - 4))},

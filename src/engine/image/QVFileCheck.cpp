@@ -315,11 +315,15 @@ bool CheckGif(const Bytes& file)
         } else if (block == 0x2C) { // picture
             if (!file.Has(at, 9))
                 return false;
-            // A screen of no size takes the size of its first picture.
-            if (width == 0 || height == 0) {
-                width = file.U16(at + 4, false);
-                height = file.U16(at + 6, false);
-            }
+            const uint64_t left = file.U16(at, false), top = file.U16(at + 2, false);
+            const uint64_t frameWidth = file.U16(at + 4, false);
+            const uint64_t frameHeight = file.U16(at + 6, false);
+            if (frameWidth == 0 || frameHeight == 0)
+                return false; // a picture of no pixels
+            // The reader's canvas is the screen, grown where the screen has
+            // no size or the picture lies outside it: bound the largest.
+            width = std::max(width, left + frameWidth);
+            height = std::max(height, top + frameHeight);
             const uint8_t local = file.U8(at + 8);
             at += 9;
             if (local & 0x80)
