@@ -1,16 +1,20 @@
 // Benchmarks of picture files on a 6000 x 4000 photo-like picture: the GIF
-// save with its colour reduction, the colour reduction alone, and saving
-// through the checked temporary file.
+// save with its colour reduction, the colour reduction alone, saving through
+// the checked temporary file, and painting a window's worth of a picture with
+// and without a wide-gamut colour profile to convert.
 //
 // Run: <build>/bench/morvane_codec_bench [--benchmark_filter=<regex>]
 
 #include "TestPhoto.h"
+#include "engine/image/QVColorProfile.h"
 #include "engine/image/QVColorQuantizer.h"
 #include "engine/image/QVDIB.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QColorSpace>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -63,6 +67,24 @@ void BM_Quantize(benchmark::State& state)
     state.counters["colours"] = colours;
 }
 
+// A 1600 x 1000 window's worth at zoom 1, as the view paints it.
+void BM_Paint(benchmark::State& state, bool displayP3)
+{
+    QVDIB picture;
+    if (!picture.CopyFrom(&Photo())) {
+        state.SkipWithError("CopyFrom failed");
+        return;
+    }
+    if (displayP3)
+        picture.SetColorProfile(QVColorProfile::FromColorSpace(QColorSpace::DisplayP3));
+    QImage window(1600, 1000, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&window);
+        benchmark::DoNotOptimize(picture.Paint(&painter, QVRect{0, 0, 1600, 1000},
+                                               QVRect{2000, 1500, 3600, 2500}));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -77,6 +99,8 @@ int main(int argc, char** argv)
             ->Unit(kMillisecond)
             ->Iterations(3);
     }
+    benchmark::RegisterBenchmark("Paint/1600x1000/no_profile", BM_Paint, false)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("Paint/1600x1000/display_p3", BM_Paint, true)->Unit(kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

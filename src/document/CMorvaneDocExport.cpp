@@ -122,8 +122,11 @@ void CMorvaneDoc::OnFileExport(const QVExportView& shown)
             (void)DrawLabel(&afterHalf, &m_dibAfterLabel, kLabelAlpha);
         }
         if (!beforeHalf.IsEmpty() && !afterHalf.IsEmpty() &&
-            CombineImages(&combined, &beforeHalf, &afterHalf, dialog.m_bLeftRight))
+            CombineImages(&combined, &beforeHalf, &afterHalf, dialog.m_bLeftRight)) {
+            // The composed pictures are new buffers: they take the photo's colour profile.
+            combined.SetColorProfile(m_dibBefore.GetColorProfile());
             combinedWritten = QVDIB::SaveToFile(&combined, combinedPath);
+        }
     }
     beforeCrop.Free();
     afterCrop.Free();
@@ -134,6 +137,7 @@ void CMorvaneDoc::OnFileExport(const QVExportView& shown)
         if (ticked && !picture.IsEmpty()) {
             if (dialog.m_bMark)
                 (void)DrawLabel(&picture, &label, kLabelAlpha);
+            picture.SetColorProfile(m_dibBefore.GetColorProfile());
             written = QVDIB::SaveToFile(&picture, path);
         }
         picture.Free();

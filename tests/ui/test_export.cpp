@@ -6,6 +6,7 @@
 #include "document/CMorvaneDoc.h"
 #include "document/QVExportDlg.h"
 #include "engine/export/ExportImage.h"
+#include "engine/image/QVColorProfile.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
 
@@ -65,6 +66,7 @@ private slots:
     void withNothingTickedOnlyTheFolderIsMade();
     void cancelWritesNothing();
     void aZeroSizeReportsThePicturesThatFailed();
+    void theExportedPicturesKeepTheColourProfile();
 
 private:
     // A document window over a width x height picture, named face.<extension>
@@ -506,6 +508,23 @@ void ExportTest::aZeroSizeReportsThePicturesThatFailed()
     QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
     // The combined picture is written all the same.
     QVERIFY(QFileInfo::exists(Output(QStringLiteral("face @Combined.PNG"))));
+}
+
+// A photo opened with a wide-gamut profile exports its pictures with it.
+void ExportTest::theExportedPicturesKeepTheColourProfile()
+{
+    QVERIFY(Open(120, 90, QStringLiteral("png")));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    const auto profile = QVColorProfile::FromColorSpace(QColorSpace::DisplayP3);
+    doc->m_dibBefore.SetColorProfile(profile);
+    doc->m_dibAfter.SetColorProfile(profile);
+    Export([](QVExportDlg& d) { d.m_cbType->setCurrentText(QStringLiteral("PNG")); });
+    QCOMPARE(m_messages.size(), 1);
+    for (const char* name : {"face @Before.PNG", "face @After.PNG", "face @Combined.PNG"}) {
+        const QImage written(Output(QLatin1String(name)));
+        QVERIFY2(!written.isNull(), name);
+        QCOMPARE(written.colorSpace(), QColorSpace(QColorSpace::DisplayP3));
+    }
 }
 
 QTEST_MAIN(ExportTest)

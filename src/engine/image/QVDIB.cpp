@@ -79,6 +79,7 @@ void QVDIB::Free()
     if (m_hDIB)
         Release(m_hDIB, GetBlockSize());
     m_hDIB = nullptr;
+    m_pColorProfile.reset();
 }
 
 const QVBitmapInfoHeader* QVDIB::GetHeader() const
@@ -209,6 +210,8 @@ bool QVDIB::CopyFrom(const QVDIB* source)
         return false;
     if (source == this)
         return true;
+    // Taken first: Create below drops the profile of the picture it replaces.
+    std::shared_ptr<const QVColorProfile> profile = source->m_pColorProfile;
     const int width = source->GetWidth();
     const int height = source->GetHeight();
     const uint16_t bits = source->GetBitCount();
@@ -223,6 +226,7 @@ bool QVDIB::CopyFrom(const QVDIB* source)
     } else if (!Create(width, height, bits)) {
         return false;
     }
+    m_pColorProfile = std::move(profile);
     if (source->IsEmpty())
         return true; // a 0 x 0 picture with a 1-bit header: nothing to copy
 

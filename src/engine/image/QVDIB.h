@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 class QImage;
 class QPainter;
 class QString;
+class QVColorProfile;
 struct QVImageEncoder;
 
 // The 40-byte header at the start of every picture block, field for field the
@@ -94,11 +96,23 @@ public:
     // lands on destRect's bottom edge. Returns the number of rows drawn.
     int Paint(QPainter* painter, const QVRect& destRect, const QVRect& srcRect) const;
 
-    // Top-down copy of the picture as a QImage (24-bit pictures give RGB888).
+    // Top-down copy of the picture as a QImage (24-bit pictures give RGB888),
+    // in the picture's colour space.
     QImage ToImage() const;
+
+    // The colour space of the bytes, from the file the picture came from;
+    // nullptr when the file had none (taken as sRGB). CopyFrom copies it;
+    // Create and Free drop it. Paint converts what it draws to sRGB, and
+    // SaveToFile writes the profile into PNG, JPEG and TIFF files.
+    const std::shared_ptr<const QVColorProfile>& GetColorProfile() const { return m_pColorProfile; }
+    void SetColorProfile(std::shared_ptr<const QVColorProfile> profile)
+    {
+        m_pColorProfile = std::move(profile);
+    }
 
 private:
     [[nodiscard]] bool Allocate(const QVBitmapInfoHeader& header);
 
     uint8_t* m_hDIB = nullptr;
+    std::shared_ptr<const QVColorProfile> m_pColorProfile;
 };

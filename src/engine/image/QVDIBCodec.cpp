@@ -2,6 +2,7 @@
 // through a small registry of encoders (Qt's image writers, giflib for GIF).
 
 #include "QVDIB.h"
+#include "QVColorProfile.h"
 #include "QVFileCheck.h"
 #include "QVGifEncoder.h"
 #include "QVImageEncoder.h"
@@ -85,6 +86,7 @@ bool QVDIB::CreateFromBitmap(const QImage& bitmap)
             dst[2] = uint8_t(argb >> 16);
         }
     }
+    SetColorProfile(QVColorProfile::FromColorSpace(bitmap.colorSpace()));
     return true;
 }
 
@@ -166,6 +168,8 @@ QImage QVDIB::ToImage() const
         QImage image(width, height, QImage::Format_RGB888);
         if (image.isNull())
             return {};
+        if (m_pColorProfile)
+            image.setColorSpace(m_pColorProfile->ColorSpace());
         for (int y = 0; y < height; ++y, row += stride) {
             uint8_t* dst = image.scanLine(height - 1 - y);
             const uint8_t* src = row;
@@ -188,6 +192,8 @@ QImage QVDIB::ToImage() const
     QImage image(width, height, QImage::Format_Indexed8);
     if (image.isNull())
         return {};
+    if (m_pColorProfile)
+        image.setColorSpace(m_pColorProfile->ColorSpace());
     image.setColorTable(colourTable);
     for (int y = 0; y < height; ++y, row += stride) {
         uint8_t* dst = image.scanLine(height - 1 - y);

@@ -1,4 +1,5 @@
 #include "QVDIB.h"
+#include "QVColorProfile.h"
 #include "QVCpu.h"
 
 #include <QImage>
@@ -111,6 +112,9 @@ int QVDIB::Paint(QPainter* painter, const QVRect& destRect, const QVRect& srcRec
                          : 0xFF000000u;
         }
     }
+    // Only what is drawn is converted, and nothing when the picture is sRGB.
+    if (m_pColorProfile)
+        m_pColorProfile->ConvertToSrgb(frame);
     painter->drawImage(QPoint(firstColumn, firstRow), frame);
     return int(rows.size());
 }
