@@ -62,24 +62,6 @@ constexpr int kChromaBits = 5;
 constexpr int kLumaCells = 1 << kLumaBits;
 constexpr int kChromaCells = 1 << kChromaBits;
 
-inline int CellIndex(int r, int g, int b)
-{
-    const int luma = (77 * r + 150 * g + 29 * b) >> 8;
-    const int blueDiff = (-43 * r - 85 * g + 128 * b + 32768) >> 8;
-    const int redDiff = (128 * r - 107 * g - 21 * b + 32768) >> 8;
-    return ((luma >> (8 - kLumaBits)) << (2 * kChromaBits)) |
-           ((blueDiff >> (8 - kChromaBits)) << kChromaBits) | (redDiff >> (8 - kChromaBits));
-}
-
-struct CellSums
-{
-    uint64_t count = 0;
-    uint64_t red = 0;
-    uint64_t green = 0;
-    uint64_t blue = 0;
-    double squares = 0; // sum of r*r + g*g + b*b
-};
-
 // ---- Wu's quantiser ------------------------------------------------------------------
 
 // Cumulative moments over the cells' cube (index 0 of each axis is an empty
@@ -90,6 +72,16 @@ constexpr int kWuChroma = kChromaCells + 1;
 inline int WuIndex(int y, int u, int v)
 {
     return (y * kWuChroma + u) * kWuChroma + v;
+}
+
+// The entry of the cell a colour falls in.
+inline int WuCell(int r, int g, int b)
+{
+    const int luma = (77 * r + 150 * g + 29 * b) >> 8;
+    const int blueDiff = (-43 * r - 85 * g + 128 * b + 32768) >> 8;
+    const int redDiff = (128 * r - 107 * g - 21 * b + 32768) >> 8;
+    return WuIndex((luma >> (8 - kLumaBits)) + 1, (blueDiff >> (8 - kChromaBits)) + 1,
+                   (redDiff >> (8 - kChromaBits)) + 1);
 }
 
 struct WuMoments
@@ -216,24 +208,9 @@ bool Split(Box& box, Box& upper, const WuMoments& m)
     return true;
 }
 
-// Wu's palette of up to 256 box means, from the counted cells.
-std::vector<std::array<double, 3>> WuPalette(const std::vector<CellSums>& cells)
+// Wu's palette of up to 256 box means, from the moments of the cells.
+std::vector<std::array<double, 3>> WuPalette(WuMoments& m)
 {
-    WuMoments m(size_t(kWuLuma) * kWuChroma * kWuChroma);
-    for (int y = 0; y < kLumaCells; ++y)
-        for (int u = 0; u < kChromaCells; ++u)
-            for (int v = 0; v < kChromaCells; ++v) {
-                const CellSums& cell =
-                    cells[size_t((y << (2 * kChromaBits)) | (u << kChromaBits) | v)];
-                if (cell.count == 0)
-                    continue;
-                const size_t at = size_t(WuIndex(y + 1, u + 1, v + 1));
-                m.weight[at] += double(cell.count);
-                m.red[at] += double(cell.red);
-                m.green[at] += double(cell.green);
-                m.blue[at] += double(cell.blue);
-                m.squares[at] += cell.squares;
-            }
     // Running sums over the three axes make every entry the total of the box
     // from the origin to it.
     for (std::vector<double>* moment : {&m.weight, &m.red, &m.green, &m.blue, &m.squares}) {
@@ -496,28 +473,32 @@ bool ReducedPalette(const uint8_t* rgb, int width, int height, size_t stride,
     // The coarse cells of Wu's cube gather the fine ones. A fine cell's
     // pixels are counted at its mean for the squares: they lie within a
     // level of it, which changes no choice of Wu's.
-    std::vector<CellSums> sums(size_t(kLumaCells) * kChromaCells * kChromaCells);
+    // The moments (6 MB) are kept from one save to the next, zeroed each
+    // time: fresh zeroed memory costs a page fault for every 4 KB.
+    thread_local WuMoments m(size_t(kWuLuma) * kWuChroma * kWuChroma);
+    for (std::vector<double>* moment : {&m.weight, &m.red, &m.green, &m.blue, &m.squares})
+        std::fill(moment->begin(), moment->end(), 0.0);
     for (const Weighted& cell : fine) {
         const double n = double(cell.count);
         const double r = double(cell.red) / n, g = double(cell.green) / n, b = double(cell.blue) / n;
-        CellSums& coarse = sums[size_t(CellIndex(int(r + 0.5), int(g + 0.5), int(b + 0.5)))];
-        coarse.count += cell.count;
-        coarse.red += cell.red;
-        coarse.green += cell.green;
-        coarse.blue += cell.blue;
-        coarse.squares += n * (r * r + g * g + b * b);
+        const size_t at = size_t(WuCell(int(r + 0.5), int(g + 0.5), int(b + 0.5)));
+        m.weight[at] += n;
+        m.red[at] += double(cell.red);
+        m.green[at] += double(cell.green);
+        m.blue[at] += double(cell.blue);
+        m.squares[at] += n * (r * r + g * g + b * b);
     }
-
-    std::vector<std::array<float, 3>> start;
-    for (const auto& c : WuPalette(sums))
-        start.push_back({float(c[0]), float(c[1]), float(c[2])});
     // Most of the moving is done on the coarse cells, tens of thousands; the
     // fine ones, up to millions in a noisy photo, only settle the result.
+    // (The sums are whole numbers well within a double's exact range.)
     std::vector<Weighted> coarse;
-    for (const CellSums& cell : sums)
-        if (cell.count != 0)
-            coarse.push_back({cell.count, cell.red, cell.green, cell.blue});
-    sums = {};
+    for (size_t at = 0; at < m.weight.size(); ++at)
+        if (m.weight[at] > 0)
+            coarse.push_back({uint64_t(m.weight[at]), uint64_t(m.red[at]), uint64_t(m.green[at]),
+                              uint64_t(m.blue[at])});
+    std::vector<std::array<float, 3>> start;
+    for (const auto& c : WuPalette(m))
+        start.push_back({float(c[0]), float(c[1]), float(c[2])});
     start = Refine(coarse, std::move(start), kMeansPasses);
     const std::vector<std::array<float, 3>> refined =
         Refine(fine, std::move(start), kFinePasses);
