@@ -22,7 +22,7 @@ constexpr uint64_t kUnboundedBytesPerByte = 16384;
 // ---- reading ----------------------------------------------------------------
 
 // A read-only view of the file that never reads past its end: a read beyond
-// it gives zero and marks the view as overrun.
+// it gives zero.
 class Bytes
 {
 public:
@@ -61,6 +61,11 @@ uint64_t SaturatingProduct(uint64_t a, uint64_t b)
     return (a != 0 && b > UINT64_MAX / a) ? UINT64_MAX : a * b;
 }
 
+uint64_t SaturatingSum(uint64_t a, uint64_t b)
+{
+    return b > UINT64_MAX - a ? UINT64_MAX : a + b;
+}
+
 // True when `packed` bytes, each giving at most `ratio` units once unpacked,
 // can give the `needed` units a picture of `pixels` pixels takes. Small
 // pictures always pass.
@@ -68,7 +73,6 @@ bool PackedEnough(uint64_t pixels, uint64_t needed, uint64_t packed, uint64_t ra
 {
     return pixels <= kSmallPicturePixels || needed <= SaturatingProduct(packed, ratio);
 }
-
 
 // ---- BMP --------------------------------------------------------------------
 
@@ -118,7 +122,7 @@ bool CheckBmp(const Bytes& file)
     uint32_t bits, compression = kBmpRgb;
     if (headerSize == 12) { // OS/2 1.x: 16-bit sizes, no compression
         width = file.U16(kFileHeader + 4, false);
-        height = int16_t(file.U16(kFileHeader + 6, false));
+        height = file.U16(kFileHeader + 6, false);
         bits = file.U16(kFileHeader + 10, false);
     } else {
         width = int32_t(file.U32(kFileHeader + 4, false));
@@ -147,7 +151,7 @@ bool CheckBmp(const Bytes& file)
         // Every row must be in the file; the last one may lack its padding.
         const uint64_t rowBits = SaturatingProduct(uint64_t(width), bits);
         const uint64_t stride = ((rowBits + 31) / 32) * 4;
-        const uint64_t needed = SaturatingProduct(stride, rows - 1) + (rowBits + 7) / 8;
+        const uint64_t needed = SaturatingSum(SaturatingProduct(stride, rows - 1), (rowBits + 7) / 8);
         return needed <= available;
     }
     if ((compression == kBmpRle8 && bits == 8) || (compression == kBmpRle4 && bits == 4)) {
@@ -188,7 +192,7 @@ bool CheckPng(const Bytes& file)
             bitsPerPixel = uint64_t(std::max<uint32_t>(depth, 1)) * channels;
             first = false;
         } else if (std::memcmp(type, "IDAT", 4) == 0) {
-            idatBytes += length;
+            idatBytes = SaturatingSum(idatBytes, length);
         } else if (std::memcmp(type, "IEND", 4) == 0) {
             // The pixels alone, without the filter bytes, are a lower bound
             // of what the compressed data must give.
@@ -443,7 +447,7 @@ bool CheckTiff(const Bytes& file)
         }
         if (!file.Has(offset, count))
             return false;
-        packed = count > UINT64_MAX - packed ? UINT64_MAX : packed + count;
+        packed = SaturatingSum(packed, count);
     }
 
     switch (compression) {
