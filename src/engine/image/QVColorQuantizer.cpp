@@ -261,7 +261,7 @@ std::vector<std::array<double, 3>> WuPalette(WuMoments& m)
 constexpr int kMapBits = 7;
 constexpr int kMapShift = 8 - kMapBits;
 constexpr int kMeansPasses = 10;
-constexpr int kFinePasses = 2;
+constexpr int kFinePasses = 1;
 constexpr int kGrowRounds = 4;
 // Passes stop early once no palette colour moves by more than this (in levels).
 constexpr float kSettled = 0.05f;
