@@ -5,6 +5,9 @@
 // circle-stretch stroke warps and repaints at once, a release commits the
 // display copy and records a snapshot, an undo restores one.
 //
+// The memory benchmark reports the resident size of the whole process after
+// 15 strokes on a photo opened from a file, as the running program holds it.
+//
 // Every benchmark reports, per iteration of what it times, the heap
 // allocations (allocs, alloc_MB), the minor page faults (faults: memory touched
 // for the first time, 4 KiB each) and the paint events the viewport received
@@ -29,8 +32,12 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -160,13 +167,33 @@ constexpr QSize kViewport(1600, 1000);
 }
 
 
+QVDIB g_photo;
+
 const QVDIB& Photo()
 {
-    static QVDIB photo;
-    if (photo.IsEmpty())
-        if (!MakePhoto(photo, kWidth, kHeight))
+    if (g_photo.IsEmpty())
+        if (!MakePhoto(g_photo, kWidth, kHeight))
             Fail("cannot allocate the test picture");
-    return photo;
+    return g_photo;
+}
+
+// The benchmark's own copy of the photo is not part of the program: it is
+// dropped before the program's memory is measured (and made again if needed).
+void ReleasePhoto()
+{
+    g_photo.Free();
+}
+
+// Resident memory of the whole process now, in MB.
+double ResidentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    if (fields.size() < 2)
+        return 0;
+    return double(fields[1].toLongLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
 // ---------------------------------------------------------------------------
@@ -232,17 +259,10 @@ void CloseDocument()
     g_session.paintCounter = nullptr;
 }
 
-// Opens the photo in a new document window, as opening a file does, with the
-// view at zoom 1 scrolled to the middle of the picture and one snapshot in its
-// history.
-void OpenDocument()
+// Shows a document in a new window, as opening a file does, with the view at
+// zoom 1 scrolled to the middle of the picture and one snapshot in its history.
+void AddDocumentWindow(CMorvaneDoc* document)
 {
-    CloseDocument();
-    auto* document = new CMorvaneDoc;
-    if (!document->m_dibBefore.CopyFrom(&Photo()) ||
-        !document->m_dibAfter.CopyFrom(&document->m_dibBefore))
-        Fail("cannot allocate the document");
-    document->SetTitle(QStringLiteral("portrait.jpg"));
     g_session.child = new CChildFrame(document);
     g_session.sub = g_session.frame->AddChild(g_session.child);
     g_session.child->OnInitialUpdate();
@@ -258,6 +278,17 @@ void OpenDocument()
         Fail("the view cannot scroll to the middle of the picture");
     g_session.paintCounter = new PaintCounter(View());
     Viewport()->installEventFilter(g_session.paintCounter);
+}
+
+void OpenDocument()
+{
+    CloseDocument();
+    auto* document = new CMorvaneDoc;
+    if (!document->m_dibBefore.CopyFrom(&Photo()) ||
+        !document->m_dibAfter.CopyFrom(&document->m_dibBefore))
+        Fail("cannot allocate the document");
+    document->SetTitle(QStringLiteral("portrait.jpg"));
+    AddDocumentWindow(document);
 }
 
 void StartProgram()
@@ -277,20 +308,25 @@ void EndProgram()
     g_session.frame = nullptr;
 }
 
-// The circle-stretch tool at the given brush radius, as the palette and the
-// radius slider set them.
-void UseCircleStretch(int radius)
+// A tool at the given brush radius, as the palette and the radius slider set
+// them.
+void UseTool(int tool, int radius)
 {
     CMainFrame* frame = g_session.frame;
-    if (frame->m_nCurrentTool != ID_TOOL_CIRCLE_STRETCH)
-        frame->OnToolCommand(ID_TOOL_CIRCLE_STRETCH);
+    if (frame->m_nCurrentTool != tool)
+        frame->OnToolCommand(tool);
     // The slider first: the window's periodic state update applies its position.
     for (QVToolBarSliderButton* button : frame->findChildren<QVToolBarSliderButton*>())
         if (button->CommandId() == ID_RADIUS)
             button->SetValue(radius, false);
     frame->ApplyRadius(radius);
-    if (frame->m_nCurrentTool != ID_TOOL_CIRCLE_STRETCH || View()->m_nRadius != radius)
-        Fail("cannot choose the circle-stretch tool and radius");
+    if (frame->m_nCurrentTool != tool || View()->m_nRadius != radius)
+        Fail("cannot choose the tool and radius");
+}
+
+void UseCircleStretch(int radius)
+{
+    UseTool(ID_TOOL_CIRCLE_STRETCH, radius);
 }
 
 // ---------------------------------------------------------------------------
@@ -326,10 +362,9 @@ struct StrokeEvents
     std::array<std::unique_ptr<QMouseEvent>, 4> hovers;
 };
 
-StrokeEvents MakeStroke(int radius)
+StrokeEvents MakeStroke(int radius, QPoint centre = ViewCentre())
 {
     StrokeEvents stroke;
-    const QPoint centre = ViewCentre();
     stroke.press = MouseEvent(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
     const int a = int(std::lround(0.32 * radius)), b = int(std::lround(0.24 * radius));
     const QPoint offsets[4] = {{a, b}, {-b, a}, {-a, -b}, {b, -a}};
@@ -561,6 +596,115 @@ void BM_Undo(benchmark::State& state)
     meter.ReportMeasured(state);
 }
 
+// One move of a blur or eraser drag at the given radius: the brush, its commit
+// into the document and the repaint. The press before is not timed.
+void BM_BrushMove(benchmark::State& state, int tool, int radius)
+{
+    UseTool(tool, radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    Deliver(stroke.press.get());
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state)
+        Deliver(stroke.moves[next++ & 3].get());
+    meter.ReportAll(state);
+    Deliver(stroke.release.get());
+}
+
+// The brush of a move alone, at the same image points, on a picture of the
+// same size: what BM_BrushMove spends beyond it is the commit, the event and
+// the repaint.
+void BM_BrushOnly(benchmark::State& state, int tool, int radius)
+{
+    UseTool(tool, radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    std::array<QPoint, 4> cursors;
+    for (size_t i = 0; i < cursors.size(); ++i) {
+        const QPointF position = stroke.moves[i]->position();
+        cursors[i] = View()->WindowToImage(int(position.x()), int(position.y()));
+    }
+    QVDIB target;
+    if (!target.CopyFrom(&View()->GetDocument()->m_dibAfter))
+        Fail("CopyFrom failed");
+    QVDIB* before = &View()->GetDocument()->m_dibBefore;
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state) {
+        const QPoint cursor = cursors[next++ & 3];
+        const bool done = tool == ID_TOOL_BLUR
+                              ? QVTool::Blur(radius, &target, cursor.x(), cursor.y())
+                              : QVTool::Erase(radius, before, &target, cursor.x(), cursor.y());
+        if (!done) {
+            state.SkipWithError("the brush refused the cursor");
+            break;
+        }
+        benchmark::ClobberMemory();
+    }
+    meter.ReportAll(state);
+}
+
+// A move of the copy tool holding a patch, no button: the preview of the patch
+// under the mouse and the repaint.
+void BM_CopyHover(benchmark::State& state, int radius)
+{
+    UseTool(ID_TOOL_COPY, radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    const std::unique_ptr<QMouseEvent> capture = MouseEvent(
+        QEvent::MouseButtonPress, ViewCentre(), Qt::RightButton, Qt::RightButton);
+    Deliver(capture.get());
+    if (!View()->m_tool.m_bCopyReady) {
+        state.SkipWithError("the right press took no patch");
+        return;
+    }
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state)
+        Deliver(stroke.hovers[next++ & 3].get());
+    meter.ReportAll(state);
+    View()->m_tool.ReleaseCopy();
+}
+
+// The resident memory of the program after 15 circle-stretch strokes of
+// radius 300 on the 24 MP photo opened from a file, at different places of the
+// viewport. The benchmark's own copy of the photo is dropped first and the C
+// library hands back what earlier benchmarks freed, so what remains is the
+// program's.
+void BM_MemoryAfterStrokes(benchmark::State& state)
+{
+    constexpr int kRadius = 300;
+    constexpr int kStrokes = 15;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("photo.bmp"));
+    if (!folder.isValid() || !QVDIB::SaveToFile(&Photo(), path)) {
+        state.SkipWithError("cannot write the photo");
+        return;
+    }
+    double resident = 0, opened = 0;
+    for (auto _ : state) {
+        CloseDocument();
+        ReleasePhoto();
+        malloc_trim(0);
+        const double empty = ResidentMegabytes();
+        auto* document = new CMorvaneDoc;
+        if (!document->OnOpenDocument(path))
+            Fail("cannot open the photo");
+        document->SetPathName(path, false);
+        AddDocumentWindow(document);
+        opened = ResidentMegabytes() - empty;
+        UseCircleStretch(kRadius);
+        for (int i = 0; i < kStrokes; ++i) {
+            const QPoint centre(300 + 250 * (i % 5), 300 + 200 * (i / 5));
+            const StrokeEvents stroke = MakeStroke(kRadius, centre);
+            Stroke(stroke);
+        }
+        resident = ResidentMegabytes();
+        state.counters["empty_MB"] = empty;
+    }
+    state.counters["opened_MB"] = opened;
+    state.counters["rss_MB"] = resident;
+    state.counters["snapshots"] = double(View()->m_history.GetCount());
+}
+
 // The main window's periodic refresh of every command's state (every
 // CMainFrame::kStateUpdateMs while the program is idle, strokes included).
 void BM_UpdateCommandStates(benchmark::State& state)
@@ -599,6 +743,20 @@ void RegisterAll()
     benchmark::RegisterBenchmark("Undo", BM_Undo)->Unit(kMillisecond)->UseManualTime();
     benchmark::RegisterBenchmark("UpdateCommandStates", BM_UpdateCommandStates)
         ->Unit(kMillisecond);
+    for (int tool : {int(ID_TOOL_BLUR), int(ID_TOOL_ERASER)}) {
+        const std::string name = tool == ID_TOOL_BLUR ? "blur" : "eraser";
+        benchmark::RegisterBenchmark(("BrushMove/" + name + "/r300").c_str(), BM_BrushMove, tool,
+                                     300)
+            ->Unit(kMillisecond);
+        benchmark::RegisterBenchmark(("BrushMove/" + name + "_only/r300").c_str(), BM_BrushOnly,
+                                     tool, 300)
+            ->Unit(kMillisecond);
+    }
+    benchmark::RegisterBenchmark("CopyHover/r300", BM_CopyHover, 300)->Unit(kMillisecond);
+    // Last: it drops the benchmark's photo and measures the whole process.
+    benchmark::RegisterBenchmark("Memory/15_strokes_r300", BM_MemoryAfterStrokes)
+        ->Unit(kMillisecond)
+        ->Iterations(1);
 }
 
 } // namespace
