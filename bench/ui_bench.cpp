@@ -542,52 +542,89 @@ void BM_StrokeWarpOnly(benchmark::State& state, int radius)
     Deliver(stroke.release.get());
 }
 
-// The release of a stroke (press and a move before it are not timed): the
-// display copy committed into the document, a snapshot added, a repaint.
-// freshSnapshot: a newly opened document, whose history is not full yet, so
-// every release allocates a new snapshot (the first strokes of a session).
-// Otherwise the history is full and the oldest snapshot's block is reused.
-void BM_Release(benchmark::State& state, int radius, bool freshSnapshot)
+// Strokes that keep changing the picture: the same stroke over and over at
+// one place pulls the circle towards one colour until a stroke changes
+// nothing, so each stroke of a series takes the next of eight centres across
+// the viewport and the next of four directions.
+class StrokeSeries
 {
-    if (freshSnapshot)
-        OpenDocument();
+public:
+    explicit StrokeSeries(int radius)
+    {
+        for (int i = 0; i < 8; ++i)
+            m_strokes.push_back(MakeStroke(
+                radius, ViewCentre() + QPoint((i % 4 - 2) * 300 + 150, (i / 4) * 300 - 150)));
+    }
+
+    // Press and one move of the next stroke; false when no stroke started.
+    bool Begin()
+    {
+        const StrokeEvents& stroke = m_strokes[m_nNext % m_strokes.size()];
+        Deliver(stroke.press.get());
+        Deliver(stroke.moves[(m_nNext / m_strokes.size()) % 4].get());
+        return StrokeRunning();
+    }
+    void End() { Deliver(m_strokes[m_nNext++ % m_strokes.size()].release.get()); }
+
+private:
+    std::vector<StrokeEvents> m_strokes;
+    size_t m_nNext = 0;
+};
+
+// The release of a stroke (press and a move before it are not timed): the
+// stroke's square committed into the document, a snapshot added, a repaint.
+// filling: a newly opened document, whose history is not full yet, so no step
+// is dropped (the first strokes of a session). Otherwise the history is full
+// and every release drops the oldest step.
+void BM_Release(benchmark::State& state, int radius, bool filling)
+{
+    OpenDocument();
     UseCircleStretch(radius);
-    const StrokeEvents stroke = MakeStroke(radius);
+    StrokeSeries strokes(radius);
     QVUndoRedo& history = View()->m_history;
-    if (freshSnapshot) {
+    if (filling) {
         if (history.GetCount() + state.max_iterations > history.GetCapacity()) {
             state.SkipWithError("the history has no room for that many new snapshots");
             return;
         }
     } else {
-        while (history.GetCount() < history.GetCapacity() || history.CanRedo())
-            Stroke(stroke);
+        while (history.GetCount() < history.GetCapacity()) {
+            if (!strokes.Begin())
+                Fail("the press did not start a stroke");
+            strokes.End();
+        }
     }
     Meter meter;
     for (auto _ : state) {
-        Deliver(stroke.press.get());
-        Deliver(stroke.moves[0].get());
-        if (!StrokeRunning()) {
+        if (!strokes.Begin()) {
             state.SkipWithError("the press did not start a stroke");
             break;
         }
-        state.SetIterationTime(meter.Measure([&] { Deliver(stroke.release.get()); }));
+        state.SetIterationTime(meter.Measure([&] { strokes.End(); }));
     }
     meter.ReportMeasured(state);
     state.counters["snapshots"] = double(history.GetCount());
+    state.counters["history_MB"] = double(history.GetMemoryBytes()) / (1024.0 * 1024.0);
 }
 
-// One undo (a snapshot copied back into the document and the display copy, a
-// repaint); the redo that restores the history's state is not timed.
+// One undo after r=300 strokes (the tiles the step changed copied back into
+// the document and the display copy, their repaint); the redo that restores
+// the history's state is not timed. Each undo must change the picture.
 void BM_Undo(benchmark::State& state)
 {
+    OpenDocument();
     UseCircleStretch(300);
-    const StrokeEvents stroke = MakeStroke(300);
-    QVUndoRedo& history = View()->m_history;
-    while (history.CanRedo())
-        View()->OnRedo();
-    if (!history.CanUndo())
-        Stroke(stroke);
+    StrokeSeries strokes(300);
+    for (int i = 0; i < 3; ++i) {
+        if (!strokes.Begin())
+            Fail("the press did not start a stroke");
+        strokes.End();
+    }
+    const uint64_t stroked = ShownChecksum(300 + 600);
+    View()->OnUndo();
+    if (ShownChecksum(300 + 600) == stroked)
+        Fail("the undo did not change the picture");
+    View()->OnRedo();
     Meter meter;
     for (auto _ : state) {
         state.SetIterationTime(meter.Measure([] { View()->OnUndo(); }));
@@ -703,6 +740,7 @@ void BM_MemoryAfterStrokes(benchmark::State& state)
     state.counters["opened_MB"] = opened;
     state.counters["rss_MB"] = resident;
     state.counters["snapshots"] = double(View()->m_history.GetCount());
+    state.counters["history_MB"] = double(View()->m_history.GetMemoryBytes()) / (1024.0 * 1024.0);
 }
 
 // The main window's periodic refresh of every command's state (every
@@ -733,11 +771,11 @@ void RegisterAll()
                                      BM_StrokeWarpOnly, radius)
             ->Unit(kMillisecond);
     // A new document has one snapshot: nine releases fill its history.
-    benchmark::RegisterBenchmark("Release/r300/new_snapshot", BM_Release, 300, true)
+    benchmark::RegisterBenchmark("Release/r300/history_filling", BM_Release, 300, true)
         ->Unit(kMillisecond)
         ->UseManualTime()
         ->Iterations(QVUndoRedo::kHistoryCapacity - 1);
-    benchmark::RegisterBenchmark("Release/r300/reused_snapshot", BM_Release, 300, false)
+    benchmark::RegisterBenchmark("Release/r300/history_full", BM_Release, 300, false)
         ->Unit(kMillisecond)
         ->UseManualTime();
     benchmark::RegisterBenchmark("Undo", BM_Undo)->Unit(kMillisecond)->UseManualTime();
