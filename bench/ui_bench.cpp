@@ -23,6 +23,7 @@
 #include "app/QVCommandIds.h"
 #include "bars/QVToolBarSliderButton.h"
 #include "document/CMorvaneDoc.h"
+#include "engine/history/QVRectCopy.h"
 #include "engine/image/QVDIB.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
@@ -680,6 +681,29 @@ void BM_BrushOnly(benchmark::State& state, int tool, int radius)
     meter.ReportAll(state);
 }
 
+// What a brush move's commit copies into the document: the brush's square at
+// r = 300 (the view's commit), or the whole picture (a commit that copies it
+// all).
+void BM_CommitCopy(benchmark::State& state, bool whole)
+{
+    const QVDIB& shown = View()->m_dibShow;
+    QVDIB after;
+    if (!after.CopyFrom(&shown))
+        Fail("CopyFrom failed");
+    const QPoint centre = View()->WindowToImage(ViewCentre().x(), ViewCentre().y());
+    const QVRect square = QVTool::BrushRect(&shown, 300, centre.x(), centre.y());
+    Meter meter;
+    for (auto _ : state) {
+        const bool done = whole ? after.CopyFrom(&shown) : QVCopyRect(shown, after, square);
+        if (!done) {
+            state.SkipWithError("the copy failed");
+            break;
+        }
+        benchmark::ClobberMemory();
+    }
+    meter.ReportAll(state);
+}
+
 // A move of the copy tool holding a patch, no button: the preview of the patch
 // under the mouse and the repaint.
 void BM_CopyHover(benchmark::State& state, int radius)
@@ -790,6 +814,9 @@ void RegisterAll()
                                      tool, 300)
             ->Unit(kMillisecond);
     }
+    benchmark::RegisterBenchmark("Commit/brush_square/r300", BM_CommitCopy, false)
+        ->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("Commit/whole_picture", BM_CommitCopy, true)->Unit(kMillisecond);
     benchmark::RegisterBenchmark("CopyHover/r300", BM_CopyHover, 300)->Unit(kMillisecond);
     // Last: it drops the benchmark's photo and measures the whole process.
     benchmark::RegisterBenchmark("Memory/15_strokes_r300", BM_MemoryAfterStrokes)

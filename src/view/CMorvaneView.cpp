@@ -730,7 +730,9 @@ void CMorvaneView::OnLButtonUp(QPoint position)
 
 void CMorvaneView::OnRButtonDown(QPoint position)
 {
+    MarkCircle(m_ptMouse);
     m_ptMouse = position;
+    MarkCircle(m_ptMouse);
     if (!m_bAfter)
         return;
     const QPoint ip = WindowToImage(position.x(), position.y());
@@ -771,14 +773,8 @@ void CMorvaneView::OnReset()
     for (const QVRect& rect : changed)
         AddUnrecorded(rect);
     Record();
-    if (m_bAfter) {
-        changed.push_back(m_rcShowDirty);
-        for (const QVRect& rect : changed)
-            if (!QVCopyRect(*after, m_dibShow, rect))
-                (void)m_dibShow.CopyFrom(after);
-        m_rcShowDirty = QVRect{};
-    }
-    RedrawNow();
+    changed.push_back(m_rcShowDirty);
+    ShowAfterImage(changed);
 }
 
 void CMorvaneView::OnUndo()
@@ -801,21 +797,32 @@ void CMorvaneView::RestoreSnapshot(const QVSnapshot* snapshot, std::vector<QVRec
         return;
     changed.insert(changed.end(), m_unrecorded.begin(), m_unrecorded.end());
     changed.push_back(m_rcShowDirty);
-    m_unrecorded.clear();
-    m_rcShowDirty = QVRect{};
     if (!snapshot->SameGeometry(*after)) {
         // Not the picture's geometry: the whole picture is the snapshot's.
         if (!snapshot->CopyTo(*after))
             return;
         changed.assign(1, QVRect{0, 0, after->GetWidth(), after->GetHeight()});
     }
-    for (const QVRect& rect : changed) {
+    for (const QVRect& rect : changed)
         (void)snapshot->CopyTo(*after, rect);
-        if (m_bAfter && !QVCopyRect(*after, m_dibShow, rect))
-            (void)m_dibShow.CopyFrom(after);
-        MarkImageRect(rect);
-    }
+    m_unrecorded.clear();
     m_pDocument->SetAfterState(snapshot->GetTag());
+    ShowAfterImage(changed);
+}
+
+void CMorvaneView::ShowAfterImage(const std::vector<QVRect>& changed)
+{
+    if (m_bAfter) {
+        for (const QVRect& rect : changed)
+            if (!QVCopyRect(*After(), m_dibShow, rect)) {
+                // Another geometry: the display copy is made anew.
+                (void)m_dibShow.CopyFrom(After());
+                break;
+            }
+        m_rcShowDirty = QVRect{};
+    }
+    for (const QVRect& rect : changed)
+        MarkImageRect(rect);
     FlushRedraw();
 }
 

@@ -125,6 +125,9 @@ private:
     // differs from them: the changed areas Undo or Redo reported, the areas
     // not recorded, and whatever the display copy holds beyond the picture.
     void RestoreSnapshot(const QVSnapshot* snapshot, std::vector<QVRect>& changed);
+    // The display copy <- the after-image in the changed areas (and wherever
+    // it held more), and their repaint.
+    void ShowAfterImage(const std::vector<QVRect>& changed);
     void UpdateScrollSizes();
     void SetToolCursor();
     void DrawBrushCircle(QPainter& painter) const;
