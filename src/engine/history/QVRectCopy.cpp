@@ -24,17 +24,21 @@ QVRect Clipped(const QVDIB& picture, const QVRect& rect)
 
 QVRect QVUnite(const QVRect& a, const QVRect& b)
 {
-    if (a.IsEmpty()) return b;
-    if (b.IsEmpty()) return a;
+    if (a.IsEmpty())
+        return b;
+    if (b.IsEmpty())
+        return a;
     return QVRect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
                   std::max(a.bottom, b.bottom)};
 }
 
 bool QVCopyRect(const QVDIB& source, QVDIB& target, const QVRect& rect)
 {
-    if (source.IsEmpty() || target.IsEmpty() || !source.SameGeometry(target)) return false;
+    if (source.IsEmpty() || target.IsEmpty() || !source.SameGeometry(target))
+        return false;
     const QVRect area = Clipped(source, rect);
-    if (area.IsEmpty() || &source == &target) return true;
+    if (area.IsEmpty() || &source == &target)
+        return true;
     size_t from, count;
     ByteSpan(source, area.left, area.right, from, count);
     const size_t stride = size_t(source.GetStride());
@@ -47,7 +51,8 @@ bool QVCopyRect(const QVDIB& source, QVDIB& target, const QVRect& rect)
 
 bool QVCopyDifferences(const QVDIB& source, QVDIB& target, std::vector<QVRect>& changed)
 {
-    if (source.IsEmpty() || target.IsEmpty() || !source.SameGeometry(target)) return false;
+    if (source.IsEmpty() || target.IsEmpty() || !source.SameGeometry(target))
+        return false;
     const int width = source.GetWidth();
     const int height = source.GetHeight();
     const size_t stride = size_t(source.GetStride());
@@ -74,7 +79,8 @@ bool QVCopyDifferences(const QVDIB& source, QVDIB& target, std::vector<QVRect>& 
             else if (!differs && runFrom >= 0)
                 flush(left);
         }
-        if (runFrom >= 0) flush(width);
+        if (runFrom >= 0)
+            flush(width);
     }
     return true;
 }

@@ -55,7 +55,8 @@ QVSnapshot::~QVSnapshot()
 {
     // A snapshot whose making failed has no table.
     for (size_t i = 0; m_ppTiles && i < m_nTiles; ++i)
-        if (--m_ppTiles[i]->nRefs == 0) std::free(m_ppTiles[i]);
+        if (--m_ppTiles[i]->nRefs == 0)
+            std::free(m_ppTiles[i]);
     std::free(m_ppTiles);
     std::free(m_pHeader);
 }
@@ -97,7 +98,8 @@ bool QVSnapshot::TileEquals(const Tile* tile, const QVDIB& image, int column, in
     const uint8_t* in = image.GetBits() + size_t(rect.top) * stride + from;
     const uint8_t* own = tile->Pixels();
     for (int y = rect.top; y < rect.bottom; ++y, in += stride, own += count)
-        if (std::memcmp(own, in, count) != 0) return false;
+        if (std::memcmp(own, in, count) != 0)
+            return false;
     return true;
 }
 
@@ -108,7 +110,8 @@ QVSnapshot::Tile* QVSnapshot::TakeTile(const QVDIB& image, int column, int row) 
     const QVRect rect = TileRect(column, row);
     const size_t bytes = count * size_t(rect.Height());
     auto* tile = static_cast<Tile*>(Allocate(sizeof(Tile) + bytes));
-    if (!tile) return nullptr;
+    if (!tile)
+        return nullptr;
     tile->nRefs = 0;
     tile->nBytes = uint32_t(bytes);
     const size_t stride = size_t(image.GetStride());
@@ -123,9 +126,11 @@ std::unique_ptr<QVSnapshot> QVSnapshot::Make(const QVDIB& image, const QVSnapsho
                                              std::span<const QVRect> changed, uint64_t tag)
 {
     std::unique_ptr<QVSnapshot> snapshot(new (std::nothrow) QVSnapshot);
-    if (!snapshot) return nullptr;
+    if (!snapshot)
+        return nullptr;
     snapshot->m_nTag = tag;
-    if (image.IsEmpty()) return snapshot;
+    if (image.IsEmpty())
+        return snapshot;
 
     QVSnapshot& s = *snapshot;
     s.m_nWidth = image.GetWidth();
@@ -134,25 +139,29 @@ std::unique_ptr<QVSnapshot> QVSnapshot::Make(const QVDIB& image, const QVSnapsho
     s.m_nColumns = (s.m_nWidth + kTileSize - 1) / kTileSize;
     s.m_nRows = (s.m_nHeight + kTileSize - 1) / kTileSize;
     s.m_nTiles = size_t(s.m_nColumns) * size_t(s.m_nRows);
-    if (previous && !previous->SameGeometry(image)) previous = nullptr;
+    if (previous && !previous->SameGeometry(image))
+        previous = nullptr;
 
     const QVBitmapInfoHeader* header = image.GetHeader();
     s.m_nHeaderBytes = header->biSize + QVDIB::PaletteSize(header);
     s.m_pHeader = static_cast<uint8_t*>(Allocate(s.m_nHeaderBytes));
-    if (!s.m_pHeader) return nullptr;
+    if (!s.m_pHeader)
+        return nullptr;
     std::memcpy(s.m_pHeader, header, s.m_nHeaderBytes);
 
     // The table starts as the previous snapshot's, with the entries of the
     // changed tiles cleared to be looked at again.
     const size_t tableBytes = s.m_nTiles * sizeof(Tile*);
     auto** tiles = static_cast<Tile**>(Allocate(std::max<size_t>(tableBytes, 1)));
-    if (!tiles) return nullptr;
+    if (!tiles)
+        return nullptr;
     if (previous) {
         std::memcpy(tiles, previous->m_ppTiles, tableBytes);
         const QVRect whole{0, 0, s.m_nWidth, s.m_nHeight};
         for (const QVRect& rect : changed) {
             const QVRect area = rect.Intersected(whole);
-            if (area.IsEmpty()) continue;
+            if (area.IsEmpty())
+                continue;
             for (int row = area.top / kTileSize; row <= (area.bottom - 1) / kTileSize; ++row)
                 for (int column = area.left / kTileSize; column <= (area.right - 1) / kTileSize;
                      ++column)
@@ -169,7 +178,8 @@ std::unique_ptr<QVSnapshot> QVSnapshot::Make(const QVDIB& image, const QVSnapsho
     for (int row = 0; row < s.m_nRows && !failed; ++row)
         for (int column = 0; column < s.m_nColumns && !failed; ++column) {
             const size_t i = size_t(row) * size_t(s.m_nColumns) + size_t(column);
-            if (tiles[i]) continue;
+            if (tiles[i])
+                continue;
             Tile* old = previous ? previous->m_ppTiles[i] : nullptr;
             if (old && s.TileEquals(old, image, column, row)) {
                 tiles[i] = old;
@@ -180,7 +190,8 @@ std::unique_ptr<QVSnapshot> QVSnapshot::Make(const QVDIB& image, const QVSnapsho
         }
     if (failed) {
         for (size_t i = 0; i < s.m_nTiles; ++i)
-            if (tiles[i] && tiles[i]->nRefs == 0) std::free(tiles[i]);
+            if (tiles[i] && tiles[i]->nRefs == 0)
+                std::free(tiles[i]);
         std::free(tiles);
         return nullptr;
     }
@@ -192,9 +203,11 @@ std::unique_ptr<QVSnapshot> QVSnapshot::Make(const QVDIB& image, const QVSnapsho
 
 bool QVSnapshot::CopyTo(QVDIB& target, const QVRect& rect) const
 {
-    if (!SameGeometry(target) || target.IsEmpty()) return false;
+    if (!SameGeometry(target) || target.IsEmpty())
+        return false;
     const QVRect area = rect.Intersected(QVRect{0, 0, m_nWidth, m_nHeight});
-    if (area.IsEmpty()) return true;
+    if (area.IsEmpty())
+        return true;
     const size_t stride = size_t(target.GetStride());
     for (int row = area.top / kTileSize; row <= (area.bottom - 1) / kTileSize; ++row)
         for (int column = area.left / kTileSize; column <= (area.right - 1) / kTileSize; ++column) {
@@ -247,7 +260,8 @@ void QVSnapshot::AppendDifferences(const QVSnapshot& other, std::vector<QVRect>&
     if (!SameGeometry(other) || !m_ppTiles || !other.m_ppTiles) {
         const QVRect whole{0, 0, std::max(m_nWidth, other.m_nWidth),
                            std::max(m_nHeight, other.m_nHeight)};
-        if (!whole.IsEmpty()) out.push_back(whole);
+        if (!whole.IsEmpty())
+            out.push_back(whole);
         return;
     }
     // Runs of unshared tiles along a tile row become one rectangle.
@@ -257,7 +271,8 @@ void QVSnapshot::AppendDifferences(const QVSnapshot& other, std::vector<QVRect>&
         for (int column = 0; column <= m_nColumns; ++column) {
             const bool differs = column < m_nColumns && m_ppTiles[base + size_t(column)] !=
                                                             other.m_ppTiles[base + size_t(column)];
-            if (differs && runFrom < 0) runFrom = column;
+            if (differs && runFrom < 0)
+                runFrom = column;
             if (!differs && runFrom >= 0) {
                 out.push_back(QVRect{runFrom * kTileSize, row * kTileSize,
                                      std::min(column * kTileSize, m_nWidth),

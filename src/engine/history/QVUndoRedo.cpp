@@ -11,26 +11,30 @@ QVUndoRedo::QVUndoRedo(int capacity) : m_nCapacity(capacity < 1 ? 1 : capacity)
 
 const QVSnapshot* QVUndoRedo::GetSnapshot(int index) const
 {
-    if (index < 0 || index >= GetCount()) return nullptr;
+    if (index < 0 || index >= GetCount())
+        return nullptr;
     return m_snapshots[size_t(index)].get();
 }
 
 bool QVUndoRedo::Add(const QVDIB* image, uint64_t tag)
 {
-    if (!image) return false;
+    if (!image)
+        return false;
     const QVRect whole{0, 0, image->GetWidth(), image->GetHeight()};
     return Add(image, std::span<const QVRect>(&whole, 1), tag);
 }
 
 bool QVUndoRedo::Add(const QVDIB* image, std::span<const QVRect> changed, uint64_t tag)
 {
-    if (!image) return false;
+    if (!image)
+        return false;
 
     // The new snapshot is made before anything is dropped: when memory runs
     // out the history stays as it was.
     const QVSnapshot* current = m_nCurrent >= 0 ? m_snapshots[size_t(m_nCurrent)].get() : nullptr;
     std::unique_ptr<QVSnapshot> snapshot = QVSnapshot::Make(*image, current, changed, tag);
-    if (!snapshot) return false;
+    if (!snapshot)
+        return false;
 
     // Drop every redo step, then append; the oldest goes when over capacity.
     while (m_nCurrent != GetCount() - 1)
@@ -49,19 +53,22 @@ const QVSnapshot* QVUndoRedo::Step(int to, std::vector<QVRect>* changed)
     const QVSnapshot& from = *m_snapshots[size_t(m_nCurrent)];
     m_nCurrent = to;
     const QVSnapshot& now = *m_snapshots[size_t(m_nCurrent)];
-    if (changed) now.AppendDifferences(from, *changed);
+    if (changed)
+        now.AppendDifferences(from, *changed);
     return &now;
 }
 
 const QVSnapshot* QVUndoRedo::Undo(std::vector<QVRect>* changed)
 {
-    if (m_nCurrent <= 0) return nullptr;
+    if (m_nCurrent <= 0)
+        return nullptr;
     return Step(m_nCurrent - 1, changed);
 }
 
 const QVSnapshot* QVUndoRedo::Redo(std::vector<QVRect>* changed)
 {
-    if (m_nCurrent >= GetCount() - 1) return nullptr;
+    if (m_nCurrent >= GetCount() - 1)
+        return nullptr;
     return Step(m_nCurrent + 1, changed);
 }
 
