@@ -690,11 +690,21 @@ void ApplicationTest::modifiedMeansNotWhatIsOnDisk()
     QVERIFY(child);
     CMorvaneDoc* doc = child->GetDocument();
     QVERIFY(!doc->IsModified());
+    // The document tells each time the flag turns, with its new value.
+    QSignalSpy turns(doc, &CMorvaneDoc::modifiedChanged);
+    QList<bool> expectedTurns;
+    bool was = false;
     for (qsizetype i = 0; i < ops.size(); ++i) {
         Edit(child, ops[i]);
-        QVERIFY2(doc->IsModified() == (modified[i] == QLatin1Char('1')),
-                 qPrintable(ops.left(i + 1)));
+        const bool now = modified[i] == QLatin1Char('1');
+        QVERIFY2(doc->IsModified() == now, qPrintable(ops.left(i + 1)));
+        if (now != was)
+            expectedTurns << now;
+        was = now;
     }
+    QCOMPARE(turns.size(), expectedTurns.size());
+    for (qsizetype i = 0; i < turns.size(); ++i)
+        QCOMPARE(turns[i].value(0).toBool(), expectedTurns[i]);
     QVERIFY(m_messages.isEmpty());
 
     m_answer = QMessageBox::Cancel;
