@@ -38,6 +38,7 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -62,6 +63,15 @@ uint64_t PageFaults()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return uint64_t(usage.ru_minflt);
+}
+
+// CPU time of the calling thread, in seconds: unlike the wall clock it does
+// not count the time the thread waits for a core that others are using.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
 // Paint events received by the after view's viewport.
@@ -106,9 +116,11 @@ public:
         const uint64_t bytes = AllocatedBytes();
         const uint64_t paints = g_paints;
         const uint64_t faults = PageFaults();
+        const double cpu = ThreadCpuSeconds();
         const Clock::time_point start = Clock::now();
         step();
         const Clock::time_point end = Clock::now();
+        m_sumThreadCpu += ThreadCpuSeconds() - cpu;
         m_sumFaults += PageFaults() - faults;
         m_sumAllocations += AllocationCount() - allocations;
         m_sumBytes += AllocatedBytes() - bytes;
@@ -124,10 +136,12 @@ public:
                PageFaults() - m_faults);
     }
 
-    // Only what ran inside Measure.
+    // Only what ran inside Measure, with the thread's CPU time in ms.
     void ReportMeasured(benchmark::State& state) const
     {
         Report(state, m_sumAllocations, m_sumBytes, m_sumPaints, m_sumFaults);
+        state.counters["thread_cpu_ms"] = benchmark::Counter(
+            m_sumThreadCpu * 1000.0, benchmark::Counter::kAvgIterations);
     }
 
 private:
@@ -152,6 +166,7 @@ private:
     uint64_t m_sumBytes = 0;
     uint64_t m_sumPaints = 0;
     uint64_t m_sumFaults = 0;
+    double m_sumThreadCpu = 0;
 };
 
 // ---------------------------------------------------------------------------

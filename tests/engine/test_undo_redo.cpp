@@ -2,6 +2,7 @@
 
 #include "engine/history/QVRectCopy.h"
 #include "engine/history/QVSnapshot.h"
+#include "engine/history/QVTilePool.h"
 #include "engine/history/QVUndoRedo.h"
 
 #include <cstdlib>
@@ -335,6 +336,47 @@ TEST(HistoryTiles, RectCopiesAndDifferences)
     EXPECT_FALSE(QVCopyRect(empty, small, {0, 0, 2, 2}));
     EXPECT_EQ(QVUnite({}, {1, 2, 3, 4}), (QVRect{1, 2, 3, 4}));
     EXPECT_EQ(QVUnite({0, 0, 2, 2}, {5, 1, 6, 9}), (QVRect{0, 0, 6, 9}));
+}
+
+// Blocks of the tile pool do not overlap, freed ones are used again, and a
+// chunk none of whose blocks is in use goes back to the system (one is kept).
+TEST(HistoryTiles, ThePoolHandsOutSeparateBlocksAndGivesChunksBack)
+{
+    EXPECT_EQ(QVTilePool::Allocate(0), nullptr);
+    EXPECT_EQ(QVTilePool::Allocate(QVTilePool::kMaxBlock + 1), nullptr);
+
+    const size_t chunks = QVTilePool::GetChunkCount();
+    constexpr size_t kBlock = 12500; // a tile of 64 x 64 pixels at 24 bits
+    std::vector<uint8_t*> blocks;
+    for (int i = 0; i < 500; ++i) { // three chunks and more
+        auto* block = static_cast<uint8_t*>(QVTilePool::Allocate(kBlock));
+        ASSERT_NE(block, nullptr);
+        std::memset(block, i & 0xFF, kBlock);
+        blocks.push_back(block);
+    }
+    EXPECT_GE(QVTilePool::GetChunkCount(), 3u); // 2 MB each
+    for (size_t i = 0; i < blocks.size(); ++i)
+        for (size_t k = 0; k < kBlock; k += 97)
+            ASSERT_EQ(blocks[i][k], uint8_t(i & 0xFF)) << "block " << i;
+
+    // A block given back is the next handed out.
+    uint8_t* again = blocks[123];
+    QVTilePool::Release(again);
+    EXPECT_EQ(QVTilePool::Allocate(kBlock), again);
+
+    for (uint8_t* block : blocks)
+        QVTilePool::Release(block);
+    EXPECT_LE(QVTilePool::GetChunkCount(), chunks + 1);
+
+    // A history's tiles go back with it.
+    {
+        QVDIB picture;
+        MakePicture(picture, 1500, 1000, Busy);
+        QVUndoRedo history;
+        ASSERT_TRUE(history.Add(&picture));
+        EXPECT_GE(QVTilePool::GetChunkCount(), 3u);
+    }
+    EXPECT_LE(QVTilePool::GetChunkCount(), chunks + 1);
 }
 
 // ---- the same pictures as whole copies -------------------------------------------

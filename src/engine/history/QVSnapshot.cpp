@@ -1,4 +1,5 @@
 #include "QVSnapshot.h"
+#include "QVTilePool.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,10 +22,33 @@ struct QVSnapshot::Tile
 {
     uint32_t nRefs;
     uint32_t nBytes;
+    // From QVTilePool, or from the allocator a test handed in.
+    uint32_t bPooled;
 
     uint8_t* Pixels() { return reinterpret_cast<uint8_t*>(this + 1); }
     const uint8_t* Pixels() const { return reinterpret_cast<const uint8_t*>(this + 1); }
 };
+
+QVSnapshot::Tile* QVSnapshot::NewTile(size_t bytes)
+{
+    const size_t size = sizeof(Tile) + bytes;
+    const bool pooled = !g_allocate && size <= QVTilePool::kMaxBlock;
+    auto* tile = static_cast<Tile*>(pooled ? QVTilePool::Allocate(size) : Allocate(size));
+    if (!tile)
+        return nullptr;
+    tile->nRefs = 0;
+    tile->nBytes = uint32_t(bytes);
+    tile->bPooled = pooled;
+    return tile;
+}
+
+void QVSnapshot::FreeTile(Tile* tile)
+{
+    if (tile->bPooled)
+        QVTilePool::Release(tile);
+    else
+        std::free(tile);
+}
 
 void QVSnapshot::SetAllocator(Allocator allocate)
 {
@@ -56,7 +80,7 @@ QVSnapshot::~QVSnapshot()
     // A snapshot whose making failed has no table.
     for (size_t i = 0; m_ppTiles && i < m_nTiles; ++i)
         if (--m_ppTiles[i]->nRefs == 0)
-            std::free(m_ppTiles[i]);
+            FreeTile(m_ppTiles[i]);
     std::free(m_ppTiles);
     std::free(m_pHeader);
 }
@@ -109,11 +133,9 @@ QVSnapshot::Tile* QVSnapshot::TakeTile(const QVDIB& image, int column, int row) 
     TileByteSpan(column, from, count);
     const QVRect rect = TileRect(column, row);
     const size_t bytes = count * size_t(rect.Height());
-    auto* tile = static_cast<Tile*>(Allocate(sizeof(Tile) + bytes));
+    Tile* tile = NewTile(bytes);
     if (!tile)
         return nullptr;
-    tile->nRefs = 0;
-    tile->nBytes = uint32_t(bytes);
     const size_t stride = size_t(image.GetStride());
     const uint8_t* in = image.GetBits() + size_t(rect.top) * stride + from;
     uint8_t* own = tile->Pixels();
@@ -191,7 +213,7 @@ std::unique_ptr<QVSnapshot> QVSnapshot::Make(const QVDIB& image, const QVSnapsho
     if (failed) {
         for (size_t i = 0; i < s.m_nTiles; ++i)
             if (tiles[i] && tiles[i]->nRefs == 0)
-                std::free(tiles[i]);
+                FreeTile(tiles[i]);
         std::free(tiles);
         return nullptr;
     }

@@ -22,10 +22,10 @@ class QVSnapshot
 public:
     static constexpr int kTileSize = 64;
 
-    // Where snapshots take their memory (the object, its tile table, its
-    // header and its tiles); memory is handed back with std::free. Tests hand
-    // in one that fails, to see that a failed allocation changes nothing;
-    // nullptr restores std::malloc.
+    // Where snapshots take their memory (the object, its tile table and its
+    // header; tiles come from QVTilePool unless an allocator is set). Memory
+    // is handed back with std::free. Tests hand in one that fails, to see
+    // that a failed allocation changes nothing; nullptr restores the default.
     using Allocator = void* (*)(size_t);
     static void SetAllocator(Allocator allocate);
 
@@ -78,6 +78,8 @@ private:
     struct Tile;
 
     QVSnapshot() = default;
+    static Tile* NewTile(size_t bytes);
+    static void FreeTile(Tile* tile);
     static size_t TileBytes(const Tile* tile);
     // Tile (column, row) of the grid: its pixels and its bytes within a row.
     QVRect TileRect(int column, int row) const;
