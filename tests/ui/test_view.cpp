@@ -1370,11 +1370,13 @@ private slots:
         QTest::addColumn<QString>("ops");
         // w: a warp stroke, k: one on the bottom-left corner, t: one on the top
         // edge, o: one over the last stroke, b: a blur drag, e: an eraser
-        // drag, p: a patch taken, previewed and pasted, n: a warp stroke whose
-        // release went elsewhere (committed, not recorded), u: undo, r: redo,
-        // x: reset, S: the document saved.
+        // drag, B and E: the same across the corners, p: a patch taken,
+        // previewed and pasted, P: the same at the edges, n: a warp stroke
+        // whose release went elsewhere (committed, not recorded), u: undo, r:
+        // redo, x: reset, S: the document saved.
         QTest::newRow("every tool, undone") << QStringLiteral("wbepuuuur");
         QTest::newRow("edges and corners") << QStringLiteral("ktkturru");
+        QTest::newRow("brushes and patches at the edges") << QStringLiteral("wBEPuuurrBu");
         QTest::newRow("overlapping strokes") << QStringLiteral("wooouuurro");
         QTest::newRow("undo past the capacity")
             << QString(12, 'w') + QString(11, 'u') + QString(12, 'r');
@@ -1482,7 +1484,7 @@ private slots:
             QVTool engine;
             QVERIFY(engine.CaptureCopy(&after, kRadius, ip(take).x(), ip(take).y()));
             QTest::mouseClick(port, Qt::RightButton, {}, take);
-            for (const QPoint p : {put + QPoint(-30, 20), put}) {
+            for (const QPoint p : {put + QPoint(-30, -20), put}) {
                 QVDIB preview;
                 QVERIFY(preview.CopyFrom(&after));
                 QVERIFY(engine.PasteCopy(&preview, ip(p).x(), ip(p).y()));
@@ -1509,7 +1511,10 @@ private slots:
             case 'n': warp(spot, spot + QPoint(-12, 9), false); break;
             case 'b': brush(ID_TOOL_BLUR, spot); break;
             case 'e': brush(ID_TOOL_ERASER, spot); break;
+            case 'B': brush(ID_TOOL_BLUR, QPoint(101, 372)); break;
+            case 'E': brush(ID_TOOL_ERASER, QPoint(470, 101)); break;
             case 'p': paste(spot, QPoint(400 - spot.x() / 2, 400 - spot.y() / 2)); break;
+            case 'P': paste(QPoint(102, 102), QPoint(497, 397)); break;
             case 'u':
                 restore(current - 1);
                 view->OnUndo();
