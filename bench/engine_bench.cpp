@@ -310,9 +310,10 @@ void BM_CopyFrom(benchmark::State& state, bool reuse)
     state.SetBytesProcessed(state.iterations() * int64_t(Photo().GetHeader()->biSizeImage));
 }
 
-// Add on a full history: the snapshot dropped at the head is recycled.
-// withCommit adds the commit that precedes it on a stroke's release: the
-// stroke's target copied back into the source picture.
+// Add of the whole picture on a full history: every tile is compared with the
+// current snapshot's, and new ones are taken where the picture differs.
+// withCommit adds a whole-picture commit before it: the stroke's target copied
+// back into the source picture, which then differs inside the stroke's square.
 void BM_UndoAdd(benchmark::State& state, bool withCommit)
 {
     QVUndoRedo history;

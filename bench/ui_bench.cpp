@@ -5,6 +5,9 @@
 // circle-stretch stroke warps and repaints at once, a release commits the
 // display copy and records a snapshot, an undo restores one.
 //
+// The memory benchmark reports the resident size of the whole process after
+// 15 strokes on a photo opened from a file, as the running program holds it.
+//
 // Every benchmark reports, per iteration of what it times, the heap
 // allocations (allocs, alloc_MB), the minor page faults (faults: memory touched
 // for the first time, 4 KiB each) and the paint events the viewport received
@@ -20,6 +23,7 @@
 #include "app/QVCommandIds.h"
 #include "bars/QVToolBarSliderButton.h"
 #include "document/CMorvaneDoc.h"
+#include "engine/history/QVRectCopy.h"
 #include "engine/image/QVDIB.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
@@ -29,8 +33,13 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -54,6 +63,15 @@ uint64_t PageFaults()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return uint64_t(usage.ru_minflt);
+}
+
+// CPU time of the calling thread, in seconds: unlike the wall clock it does
+// not count the time the thread waits for a core that others are using.
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
 // Paint events received by the after view's viewport.
@@ -98,9 +116,11 @@ public:
         const uint64_t bytes = AllocatedBytes();
         const uint64_t paints = g_paints;
         const uint64_t faults = PageFaults();
+        const double cpu = ThreadCpuSeconds();
         const Clock::time_point start = Clock::now();
         step();
         const Clock::time_point end = Clock::now();
+        m_sumThreadCpu += ThreadCpuSeconds() - cpu;
         m_sumFaults += PageFaults() - faults;
         m_sumAllocations += AllocationCount() - allocations;
         m_sumBytes += AllocatedBytes() - bytes;
@@ -116,10 +136,12 @@ public:
                PageFaults() - m_faults);
     }
 
-    // Only what ran inside Measure.
+    // Only what ran inside Measure, with the thread's CPU time in ms.
     void ReportMeasured(benchmark::State& state) const
     {
         Report(state, m_sumAllocations, m_sumBytes, m_sumPaints, m_sumFaults);
+        state.counters["thread_cpu_ms"] = benchmark::Counter(
+            m_sumThreadCpu * 1000.0, benchmark::Counter::kAvgIterations);
     }
 
 private:
@@ -144,6 +166,7 @@ private:
     uint64_t m_sumBytes = 0;
     uint64_t m_sumPaints = 0;
     uint64_t m_sumFaults = 0;
+    double m_sumThreadCpu = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -160,13 +183,33 @@ constexpr QSize kViewport(1600, 1000);
 }
 
 
+QVDIB g_photo;
+
 const QVDIB& Photo()
 {
-    static QVDIB photo;
-    if (photo.IsEmpty())
-        if (!MakePhoto(photo, kWidth, kHeight))
+    if (g_photo.IsEmpty())
+        if (!MakePhoto(g_photo, kWidth, kHeight))
             Fail("cannot allocate the test picture");
-    return photo;
+    return g_photo;
+}
+
+// The benchmark's own copy of the photo is not part of the program: it is
+// dropped before the program's memory is measured (and made again if needed).
+void ReleasePhoto()
+{
+    g_photo.Free();
+}
+
+// Resident memory of the whole process now, in MB.
+double ResidentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    if (fields.size() < 2)
+        return 0;
+    return double(fields[1].toLongLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
 // ---------------------------------------------------------------------------
@@ -232,17 +275,10 @@ void CloseDocument()
     g_session.paintCounter = nullptr;
 }
 
-// Opens the photo in a new document window, as opening a file does, with the
-// view at zoom 1 scrolled to the middle of the picture and one snapshot in its
-// history.
-void OpenDocument()
+// Shows a document in a new window, as opening a file does, with the view at
+// zoom 1 scrolled to the middle of the picture and one snapshot in its history.
+void AddDocumentWindow(CMorvaneDoc* document)
 {
-    CloseDocument();
-    auto* document = new CMorvaneDoc;
-    if (!document->m_dibBefore.CopyFrom(&Photo()) ||
-        !document->m_dibAfter.CopyFrom(&document->m_dibBefore))
-        Fail("cannot allocate the document");
-    document->SetTitle(QStringLiteral("portrait.jpg"));
     g_session.child = new CChildFrame(document);
     g_session.sub = g_session.frame->AddChild(g_session.child);
     g_session.child->OnInitialUpdate();
@@ -258,6 +294,17 @@ void OpenDocument()
         Fail("the view cannot scroll to the middle of the picture");
     g_session.paintCounter = new PaintCounter(View());
     Viewport()->installEventFilter(g_session.paintCounter);
+}
+
+void OpenDocument()
+{
+    CloseDocument();
+    auto* document = new CMorvaneDoc;
+    if (!document->m_dibBefore.CopyFrom(&Photo()) ||
+        !document->m_dibAfter.CopyFrom(&document->m_dibBefore))
+        Fail("cannot allocate the document");
+    document->SetTitle(QStringLiteral("portrait.jpg"));
+    AddDocumentWindow(document);
 }
 
 void StartProgram()
@@ -277,20 +324,25 @@ void EndProgram()
     g_session.frame = nullptr;
 }
 
-// The circle-stretch tool at the given brush radius, as the palette and the
-// radius slider set them.
-void UseCircleStretch(int radius)
+// A tool at the given brush radius, as the palette and the radius slider set
+// them.
+void UseTool(int tool, int radius)
 {
     CMainFrame* frame = g_session.frame;
-    if (frame->m_nCurrentTool != ID_TOOL_CIRCLE_STRETCH)
-        frame->OnToolCommand(ID_TOOL_CIRCLE_STRETCH);
+    if (frame->m_nCurrentTool != tool)
+        frame->OnToolCommand(tool);
     // The slider first: the window's periodic state update applies its position.
     for (QVToolBarSliderButton* button : frame->findChildren<QVToolBarSliderButton*>())
         if (button->CommandId() == ID_RADIUS)
             button->SetValue(radius, false);
     frame->ApplyRadius(radius);
-    if (frame->m_nCurrentTool != ID_TOOL_CIRCLE_STRETCH || View()->m_nRadius != radius)
-        Fail("cannot choose the circle-stretch tool and radius");
+    if (frame->m_nCurrentTool != tool || View()->m_nRadius != radius)
+        Fail("cannot choose the tool and radius");
+}
+
+void UseCircleStretch(int radius)
+{
+    UseTool(ID_TOOL_CIRCLE_STRETCH, radius);
 }
 
 // ---------------------------------------------------------------------------
@@ -326,10 +378,9 @@ struct StrokeEvents
     std::array<std::unique_ptr<QMouseEvent>, 4> hovers;
 };
 
-StrokeEvents MakeStroke(int radius)
+StrokeEvents MakeStroke(int radius, QPoint centre = ViewCentre())
 {
     StrokeEvents stroke;
-    const QPoint centre = ViewCentre();
     stroke.press = MouseEvent(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
     const int a = int(std::lround(0.32 * radius)), b = int(std::lround(0.24 * radius));
     const QPoint offsets[4] = {{a, b}, {-b, a}, {-a, -b}, {b, -a}};
@@ -507,58 +558,228 @@ void BM_StrokeWarpOnly(benchmark::State& state, int radius)
     Deliver(stroke.release.get());
 }
 
-// The release of a stroke (press and a move before it are not timed): the
-// display copy committed into the document, a snapshot added, a repaint.
-// freshSnapshot: a newly opened document, whose history is not full yet, so
-// every release allocates a new snapshot (the first strokes of a session).
-// Otherwise the history is full and the oldest snapshot's block is reused.
-void BM_Release(benchmark::State& state, int radius, bool freshSnapshot)
+// Strokes that keep changing the picture: the same stroke over and over at
+// one place pulls the circle towards one colour until a stroke changes
+// nothing, so each stroke of a series takes the next of eight centres across
+// the viewport and the next of four directions.
+class StrokeSeries
 {
-    if (freshSnapshot)
-        OpenDocument();
+public:
+    explicit StrokeSeries(int radius)
+    {
+        for (int i = 0; i < 8; ++i)
+            m_strokes.push_back(MakeStroke(
+                radius, ViewCentre() + QPoint((i % 4 - 2) * 300 + 150, (i / 4) * 300 - 150)));
+    }
+
+    // Press and one move of the next stroke; false when no stroke started.
+    bool Begin()
+    {
+        const StrokeEvents& stroke = m_strokes[m_nNext % m_strokes.size()];
+        Deliver(stroke.press.get());
+        Deliver(stroke.moves[(m_nNext / m_strokes.size()) % 4].get());
+        return StrokeRunning();
+    }
+    void End() { Deliver(m_strokes[m_nNext++ % m_strokes.size()].release.get()); }
+
+private:
+    std::vector<StrokeEvents> m_strokes;
+    size_t m_nNext = 0;
+};
+
+// The release of a stroke (press and a move before it are not timed): the
+// stroke's square committed into the document, a snapshot added, a repaint.
+// filling: a newly opened document, whose history is not full yet, so no step
+// is dropped (the first strokes of a session). Otherwise the history is full
+// and every release drops the oldest step.
+void BM_Release(benchmark::State& state, int radius, bool filling)
+{
+    OpenDocument();
     UseCircleStretch(radius);
-    const StrokeEvents stroke = MakeStroke(radius);
+    StrokeSeries strokes(radius);
     QVUndoRedo& history = View()->m_history;
-    if (freshSnapshot) {
+    if (filling) {
         if (history.GetCount() + state.max_iterations > history.GetCapacity()) {
             state.SkipWithError("the history has no room for that many new snapshots");
             return;
         }
     } else {
-        while (history.GetCount() < history.GetCapacity() || history.CanRedo())
-            Stroke(stroke);
+        while (history.GetCount() < history.GetCapacity()) {
+            if (!strokes.Begin())
+                Fail("the press did not start a stroke");
+            strokes.End();
+        }
     }
     Meter meter;
     for (auto _ : state) {
-        Deliver(stroke.press.get());
-        Deliver(stroke.moves[0].get());
-        if (!StrokeRunning()) {
+        if (!strokes.Begin()) {
             state.SkipWithError("the press did not start a stroke");
             break;
         }
-        state.SetIterationTime(meter.Measure([&] { Deliver(stroke.release.get()); }));
+        state.SetIterationTime(meter.Measure([&] { strokes.End(); }));
     }
     meter.ReportMeasured(state);
     state.counters["snapshots"] = double(history.GetCount());
+    state.counters["history_MB"] = double(history.GetMemoryBytes()) / (1024.0 * 1024.0);
 }
 
-// One undo (a snapshot copied back into the document and the display copy, a
-// repaint); the redo that restores the history's state is not timed.
+// One undo after r=300 strokes (the tiles the step changed copied back into
+// the document and the display copy, their repaint); the redo that restores
+// the history's state is not timed. Each undo must change the picture.
 void BM_Undo(benchmark::State& state)
 {
+    OpenDocument();
     UseCircleStretch(300);
-    const StrokeEvents stroke = MakeStroke(300);
-    QVUndoRedo& history = View()->m_history;
-    while (history.CanRedo())
-        View()->OnRedo();
-    if (!history.CanUndo())
-        Stroke(stroke);
+    StrokeSeries strokes(300);
+    for (int i = 0; i < 3; ++i) {
+        if (!strokes.Begin())
+            Fail("the press did not start a stroke");
+        strokes.End();
+    }
+    const uint64_t stroked = ShownChecksum(300 + 600);
+    View()->OnUndo();
+    if (ShownChecksum(300 + 600) == stroked)
+        Fail("the undo did not change the picture");
+    View()->OnRedo();
     Meter meter;
     for (auto _ : state) {
         state.SetIterationTime(meter.Measure([] { View()->OnUndo(); }));
         View()->OnRedo();
     }
     meter.ReportMeasured(state);
+}
+
+// One move of a blur or eraser drag at the given radius: the brush, its commit
+// into the document and the repaint. The press before is not timed.
+void BM_BrushMove(benchmark::State& state, int tool, int radius)
+{
+    UseTool(tool, radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    Deliver(stroke.press.get());
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state)
+        Deliver(stroke.moves[next++ & 3].get());
+    meter.ReportAll(state);
+    Deliver(stroke.release.get());
+}
+
+// The brush of a move alone, at the same image points, on a picture of the
+// same size: what BM_BrushMove spends beyond it is the commit, the event and
+// the repaint.
+void BM_BrushOnly(benchmark::State& state, int tool, int radius)
+{
+    UseTool(tool, radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    std::array<QPoint, 4> cursors;
+    for (size_t i = 0; i < cursors.size(); ++i) {
+        const QPointF position = stroke.moves[i]->position();
+        cursors[i] = View()->WindowToImage(int(position.x()), int(position.y()));
+    }
+    QVDIB target;
+    if (!target.CopyFrom(&View()->GetDocument()->m_dibAfter))
+        Fail("CopyFrom failed");
+    QVDIB* before = &View()->GetDocument()->m_dibBefore;
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state) {
+        const QPoint cursor = cursors[next++ & 3];
+        const bool done = tool == ID_TOOL_BLUR
+                              ? QVTool::Blur(radius, &target, cursor.x(), cursor.y())
+                              : QVTool::Erase(radius, before, &target, cursor.x(), cursor.y());
+        if (!done) {
+            state.SkipWithError("the brush refused the cursor");
+            break;
+        }
+        benchmark::ClobberMemory();
+    }
+    meter.ReportAll(state);
+}
+
+// What a brush move's commit copies into the document: the brush's square at
+// r = 300 (the view's commit), or the whole picture (a commit that copies it
+// all).
+void BM_CommitCopy(benchmark::State& state, bool whole)
+{
+    const QVDIB& shown = View()->m_dibShow;
+    QVDIB after;
+    if (!after.CopyFrom(&shown))
+        Fail("CopyFrom failed");
+    const QPoint centre = View()->WindowToImage(ViewCentre().x(), ViewCentre().y());
+    const QVRect square = QVTool::BrushRect(&shown, 300, centre.x(), centre.y());
+    Meter meter;
+    for (auto _ : state) {
+        const bool done = whole ? after.CopyFrom(&shown) : QVCopyRect(shown, after, square);
+        if (!done) {
+            state.SkipWithError("the copy failed");
+            break;
+        }
+        benchmark::ClobberMemory();
+    }
+    meter.ReportAll(state);
+}
+
+// A move of the copy tool holding a patch, no button: the preview of the patch
+// under the mouse and the repaint.
+void BM_CopyHover(benchmark::State& state, int radius)
+{
+    UseTool(ID_TOOL_COPY, radius);
+    const StrokeEvents stroke = MakeStroke(radius);
+    const std::unique_ptr<QMouseEvent> capture = MouseEvent(
+        QEvent::MouseButtonPress, ViewCentre(), Qt::RightButton, Qt::RightButton);
+    Deliver(capture.get());
+    if (!View()->m_tool.m_bCopyReady) {
+        state.SkipWithError("the right press took no patch");
+        return;
+    }
+    size_t next = 0;
+    Meter meter;
+    for (auto _ : state)
+        Deliver(stroke.hovers[next++ & 3].get());
+    meter.ReportAll(state);
+    View()->m_tool.ReleaseCopy();
+}
+
+// The resident memory of the program after 15 circle-stretch strokes of
+// radius 300 on the 24 MP photo opened from a file, at different places of the
+// viewport. The benchmark's own copy of the photo is dropped first and the C
+// library hands back what earlier benchmarks freed, so what remains is the
+// program's.
+void BM_MemoryAfterStrokes(benchmark::State& state)
+{
+    constexpr int kRadius = 300;
+    constexpr int kStrokes = 15;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("photo.bmp"));
+    if (!folder.isValid() || !QVDIB::SaveToFile(&Photo(), path)) {
+        state.SkipWithError("cannot write the photo");
+        return;
+    }
+    double resident = 0, opened = 0;
+    for (auto _ : state) {
+        CloseDocument();
+        ReleasePhoto();
+        malloc_trim(0);
+        const double empty = ResidentMegabytes();
+        auto* document = new CMorvaneDoc;
+        if (!document->OnOpenDocument(path))
+            Fail("cannot open the photo");
+        document->SetPathName(path, false);
+        AddDocumentWindow(document);
+        opened = ResidentMegabytes() - empty;
+        UseCircleStretch(kRadius);
+        for (int i = 0; i < kStrokes; ++i) {
+            const QPoint centre(300 + 250 * (i % 5), 300 + 200 * (i / 5));
+            const StrokeEvents stroke = MakeStroke(kRadius, centre);
+            Stroke(stroke);
+        }
+        resident = ResidentMegabytes();
+        state.counters["empty_MB"] = empty;
+    }
+    state.counters["opened_MB"] = opened;
+    state.counters["rss_MB"] = resident;
+    state.counters["snapshots"] = double(View()->m_history.GetCount());
+    state.counters["history_MB"] = double(View()->m_history.GetMemoryBytes()) / (1024.0 * 1024.0);
 }
 
 // The main window's periodic refresh of every command's state (every
@@ -589,16 +810,33 @@ void RegisterAll()
                                      BM_StrokeWarpOnly, radius)
             ->Unit(kMillisecond);
     // A new document has one snapshot: nine releases fill its history.
-    benchmark::RegisterBenchmark("Release/r300/new_snapshot", BM_Release, 300, true)
+    benchmark::RegisterBenchmark("Release/r300/history_filling", BM_Release, 300, true)
         ->Unit(kMillisecond)
         ->UseManualTime()
         ->Iterations(QVUndoRedo::kHistoryCapacity - 1);
-    benchmark::RegisterBenchmark("Release/r300/reused_snapshot", BM_Release, 300, false)
+    benchmark::RegisterBenchmark("Release/r300/history_full", BM_Release, 300, false)
         ->Unit(kMillisecond)
         ->UseManualTime();
     benchmark::RegisterBenchmark("Undo", BM_Undo)->Unit(kMillisecond)->UseManualTime();
     benchmark::RegisterBenchmark("UpdateCommandStates", BM_UpdateCommandStates)
         ->Unit(kMillisecond);
+    for (int tool : {int(ID_TOOL_BLUR), int(ID_TOOL_ERASER)}) {
+        const std::string name = tool == ID_TOOL_BLUR ? "blur" : "eraser";
+        benchmark::RegisterBenchmark(("BrushMove/" + name + "/r300").c_str(), BM_BrushMove, tool,
+                                     300)
+            ->Unit(kMillisecond);
+        benchmark::RegisterBenchmark(("BrushMove/" + name + "_only/r300").c_str(), BM_BrushOnly,
+                                     tool, 300)
+            ->Unit(kMillisecond);
+    }
+    benchmark::RegisterBenchmark("Commit/brush_square/r300", BM_CommitCopy, false)
+        ->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("Commit/whole_picture", BM_CommitCopy, true)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("CopyHover/r300", BM_CopyHover, 300)->Unit(kMillisecond);
+    // Last: it drops the benchmark's photo and measures the whole process.
+    benchmark::RegisterBenchmark("Memory/15_strokes_r300", BM_MemoryAfterStrokes)
+        ->Unit(kMillisecond)
+        ->Iterations(1);
 }
 
 } // namespace

@@ -26,6 +26,8 @@ bool CMorvaneDoc::OnOpenDocument(const QString& path)
     }
     // A missing label only leaves the export's stamp with nothing to draw.
     (void)m_dibAfter.CopyFrom(&m_dibBefore);
+    // The after-image holds the before-image's content, which the file holds.
+    SetStates(m_nBeforeState, m_nBeforeState);
     (void)m_dibBeforeLabel.LoadFromResource(kBeforeLabelResource);
     (void)m_dibAfterLabel.LoadFromResource(kAfterLabelResource);
     return true;
@@ -41,6 +43,28 @@ bool CMorvaneDoc::OnSaveDocument(const QString& path)
     SetModifiedFlag(false);
     SetPathName(path, true);
     return true;
+}
+
+void CMorvaneDoc::SetModifiedFlag(bool modified)
+{
+    if (modified)
+        SetStates(++m_nLastState, m_nSavedState);
+    else
+        SetStates(m_nAfterState, m_nAfterState);
+}
+
+void CMorvaneDoc::SetAfterState(uint64_t state)
+{
+    SetStates(state, m_nSavedState);
+}
+
+void CMorvaneDoc::SetStates(uint64_t after, uint64_t saved)
+{
+    const bool was = IsModified();
+    m_nAfterState = after;
+    m_nSavedState = saved;
+    if (IsModified() != was)
+        emit modifiedChanged(IsModified());
 }
 
 void CMorvaneDoc::SetPathName(const QString& path, bool addToRecentFiles)

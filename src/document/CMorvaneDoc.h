@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+
 // What the window asking for an export shows: the part of the picture in view
 // (the Screenshots size; unknown when no view is on screen) and whether the
 // before and after pictures sit side by side or one above the other.
@@ -40,8 +42,19 @@ public:
     void SetPathName(const QString& path, bool addToRecentFiles = true);
     QString GetTitle() const { return m_strTitle; }
     void SetTitle(const QString& title);
-    bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    // Modified means the after-image differs from what was last saved (or
+    // opened): it is not the content the file holds.
+    bool IsModified() const { return m_nAfterState != m_nSavedState; }
+    // true: the after-image now holds new content; false: what it holds is
+    // what the file holds, as after a save.
+    void SetModifiedFlag(bool modified = true);
+    // Which content the after-image holds. Every change gives it a new number;
+    // undo, redo and reset hand back the number of the content they restore,
+    // so returning to the saved picture makes the document unmodified again.
+    uint64_t GetAfterState() const { return m_nAfterState; }
+    void SetAfterState(uint64_t state);
+    // The before-image's content: what Reset restores.
+    uint64_t GetBeforeState() const { return m_nBeforeState; }
 
     // Save to path, or ask for a name first when path is empty. False when the
     // user cancels or the save fails.
@@ -72,9 +85,18 @@ signals:
     void pathNameSet(const QString& path, bool addToRecentFiles);
     // The Close command: the document's window should close (asking first).
     void closeRequested();
+    // IsModified changed.
+    void modifiedChanged(bool modified);
 
 private:
+    void SetStates(uint64_t after, uint64_t saved);
+
     QString m_strPathName;
     QString m_strTitle;
-    bool m_bModified = false;
+    uint64_t m_nLastState = 0;
+    uint64_t m_nAfterState = 0;
+    uint64_t m_nSavedState = 0;
+    // Until a file is opened the before-image is nothing the after-image was
+    // copied from: its content gets a number of its own.
+    uint64_t m_nBeforeState = ++m_nLastState;
 };

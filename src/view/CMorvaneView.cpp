@@ -3,6 +3,7 @@
 #include "CChildFrame.h"
 #include "app/QVCommandIds.h"
 #include "document/CMorvaneDoc.h"
+#include "engine/history/QVRectCopy.h"
 #include "engine/image/QVClosedCurve.h"
 #include "res/QVArt.h"
 
@@ -91,7 +92,9 @@ void CMorvaneView::OnInitialUpdate()
     UpdateScrollSizes();
     if (m_bAfter && m_pDocument) {
         (void)m_dibShow.CopyFrom(After());
-        m_history.Add(After());
+        m_rcShowDirty = QVRect{};
+        m_unrecorded.clear();
+        m_history.Add(After(), m_pDocument->GetAfterState());
     }
 }
 
@@ -428,6 +431,17 @@ void CMorvaneView::MarkImageSquare(int column, int row, int radius)
     m_rcDirty |= QRect(a, b).normalized().adjusted(-margin, -margin, margin, margin);
 }
 
+void CMorvaneView::MarkImageRect(const QVRect& rect)
+{
+    if (rect.IsEmpty())
+        return;
+    // Rows count from the bottom: the rectangle's top row on screen is its last.
+    const QPoint a = ImageToWindow(rect.left, rect.bottom);
+    const QPoint b = ImageToWindow(rect.right, rect.top);
+    const int margin = Trunc(m_dZoom) + 2;
+    m_rcDirty |= QRect(a, b).normalized().adjusted(-margin, -margin, margin, margin);
+}
+
 void CMorvaneView::FlushRedraw()
 {
     if (m_bDirtyAll)
@@ -440,10 +454,39 @@ void CMorvaneView::FlushRedraw()
 
 bool CMorvaneView::Commit()
 {
-    if (!After() || !After()->CopyFrom(&m_dibShow))
+    QVDIB* after = After();
+    if (!after)
         return false;
+    // Outside the stroke's square or the preview the display copy is the
+    // after-image already.
+    if (!m_rcShowDirty.IsEmpty()) {
+        if (!QVCopyRect(m_dibShow, *after, m_rcShowDirty))
+            return false;
+        AddUnrecorded(m_rcShowDirty);
+        m_rcShowDirty = QVRect{};
+    }
     m_pDocument->SetModifiedFlag(true);
     return true;
+}
+
+void CMorvaneView::AddUnrecorded(const QVRect& rect)
+{
+    if (rect.IsEmpty())
+        return;
+    // A drag adds a square per move; squares inside others add nothing.
+    for (const QVRect& held : m_unrecorded)
+        if (held.Intersected(rect) == rect)
+            return;
+    std::erase_if(m_unrecorded, [&](const QVRect& held) { return rect.Intersected(held) == held; });
+    m_unrecorded.push_back(rect);
+}
+
+void CMorvaneView::Record()
+{
+    // When the history has no memory for the step, the areas stay unrecorded:
+    // the next step or undo takes them along.
+    if (m_history.Add(After(), m_unrecorded, m_pDocument->GetAfterState()))
+        m_unrecorded.clear();
 }
 
 void CMorvaneView::mousePressEvent(QMouseEvent* event)
@@ -459,7 +502,11 @@ void CMorvaneView::mousePressEvent(QMouseEvent* event)
         OnRButtonDown(position);
     else
         return;
-    MarkAll();
+    // The brush tools mark what they changed; other tools repaint it all.
+    const int tool = CurrentTool();
+    if (!m_bAfter || !(IsWarpTool(tool) || tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR ||
+                       tool == ID_TOOL_ERASER))
+        MarkAll();
     FlushRedraw();
 }
 
@@ -480,7 +527,10 @@ void CMorvaneView::mouseReleaseEvent(QMouseEvent* event)
     const QPoint position = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
         OnLButtonUp(position);
-        MarkAll();
+        const int tool = CurrentTool();
+        if (!m_bAfter || !(IsWarpTool(tool) || tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR ||
+                           tool == ID_TOOL_ERASER))
+            MarkAll();
         FlushRedraw();
     } else if (event->button() == Qt::RightButton) {
         m_ptMouse = position;
@@ -507,7 +557,9 @@ void CMorvaneView::contextMenuEvent(QContextMenuEvent* event)
 void CMorvaneView::OnLButtonDown(QPoint position)
 {
     const int tool = CurrentTool();
+    MarkCircle(m_ptMouse);
     m_ptMouse = position;
+    MarkCircle(m_ptMouse);
     if (tool == ID_TOOL_HAND)
         m_ptAnchor = position;
     if (!m_bAfter)
@@ -552,12 +604,8 @@ void CMorvaneView::OnLButtonDown(QPoint position)
         Commit(); // the paste preview becomes the picture
         break;
     case ID_TOOL_BLUR:
-        if (QVTool::Blur(m_nRadius, &m_dibShow, ip.x(), ip.y()))
-            Commit();
-        break;
     case ID_TOOL_ERASER:
-        if (QVTool::Erase(m_nRadius, Before(), &m_dibShow, ip.x(), ip.y()))
-            Commit();
+        BrushStep(tool, ip);
         break;
     default:
         break;
@@ -591,9 +639,11 @@ void CMorvaneView::OnMouseMove(QPoint position, bool buttonDown)
     if (IsWarpTool(tool)) {
         if (buttonDown && WarpRunning()) {
             // The brush circle stays where the stroke began.
-            if (m_tool.Warp(ip.x(), ip.y()))
+            if (m_tool.Warp(ip.x(), ip.y())) {
+                m_rcShowDirty = QVUnite(m_rcShowDirty, m_tool.WarpRect());
                 MarkImageSquare(int(m_tool.m_warp.m_dCenterX), int(m_tool.m_warp.m_dCenterY),
                                 int(m_tool.m_warp.m_dRadius));
+            }
         } else if (WarpRunning()) {
             // The release happened elsewhere: the stroke ends here, unrecorded.
             m_tool.EndWarp();
@@ -614,12 +664,21 @@ void CMorvaneView::OnMouseMove(QPoint position, bool buttonDown)
         }
         break;
     case ID_TOOL_COPY:
+        MarkCircle(m_ptMouse);
         m_ptMouse = position;
-        MarkAll();
+        MarkCircle(m_ptMouse);
         if (m_tool.m_bCopyReady && m_tool.m_nState == QVTool::TOOL_COPY_HELD) {
             // A live preview: the after-image with the patch under the mouse.
-            if (m_dibShow.CopyFrom(After()))
-                m_tool.PasteCopy(&m_dibShow, ip.x(), ip.y());
+            // Only the square the last preview drew is put back.
+            if (QVCopyRect(*After(), m_dibShow, m_rcShowDirty)) {
+                MarkImageRect(m_rcShowDirty);
+                m_rcShowDirty = QVRect{};
+                const QVRect square = m_tool.PasteRect(&m_dibShow, ip.x(), ip.y());
+                if (m_tool.PasteCopy(&m_dibShow, ip.x(), ip.y())) {
+                    m_rcShowDirty = square;
+                    MarkImageRect(square);
+                }
+            }
         }
         break;
     case ID_TOOL_ERASER:
@@ -627,43 +686,53 @@ void CMorvaneView::OnMouseMove(QPoint position, bool buttonDown)
         MarkCircle(m_ptMouse);
         m_ptMouse = position;
         MarkCircle(m_ptMouse);
-        if (buttonDown) {
-            const bool done = tool == ID_TOOL_ERASER
-                                  ? QVTool::Erase(m_nRadius, Before(), &m_dibShow, ip.x(), ip.y())
-                                  : QVTool::Blur(m_nRadius, &m_dibShow, ip.x(), ip.y());
-            if (done) {
-                Commit();
-                MarkImageSquare(ip.x(), ip.y(), m_nRadius);
-            }
-        }
+        if (buttonDown)
+            BrushStep(tool, ip);
         break;
     default:
         break;
     }
 }
 
+void CMorvaneView::BrushStep(int tool, QPoint ip)
+{
+    const QVRect square = QVTool::BrushRect(&m_dibShow, m_nRadius, ip.x(), ip.y());
+    const bool done = tool == ID_TOOL_ERASER
+                          ? QVTool::Erase(m_nRadius, Before(), &m_dibShow, ip.x(), ip.y())
+                          : QVTool::Blur(m_nRadius, &m_dibShow, ip.x(), ip.y());
+    if (!done)
+        return;
+    m_rcShowDirty = QVUnite(m_rcShowDirty, square);
+    MarkImageRect(square);
+    Commit();
+}
+
 void CMorvaneView::OnLButtonUp(QPoint position)
 {
+    MarkCircle(m_ptMouse);
     m_ptMouse = position;
+    MarkCircle(m_ptMouse);
     if (!m_bAfter)
         return;
     const int tool = CurrentTool();
     if (IsWarpTool(tool)) {
         // Every release records a step, also after a click that started no stroke.
         if (Commit()) {
-            m_history.Add(After());
+            Record();
             m_tool.EndWarp();
         }
     } else if (tool == ID_TOOL_POINT) {
         m_nSelected = -1;
     } else if (tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR || tool == ID_TOOL_ERASER) {
-        m_history.Add(After());
+        Record();
     }
 }
 
 void CMorvaneView::OnRButtonDown(QPoint position)
 {
+    MarkCircle(m_ptMouse);
     m_ptMouse = position;
+    MarkCircle(m_ptMouse);
     if (!m_bAfter)
         return;
     const QPoint ip = WindowToImage(position.x(), position.y());
@@ -690,33 +759,71 @@ void CMorvaneView::OnDeletePoints()
 
 void CMorvaneView::OnReset()
 {
-    if (!After() || !After()->CopyFrom(Before()))
+    QVDIB* after = After();
+    if (!after || !Before())
         return;
-    m_history.Add(After());
-    if (m_bAfter)
-        (void)m_dibShow.CopyFrom(After());
-    RedrawNow();
+    // Only where the after-image differs from the before-image is written.
+    std::vector<QVRect> changed;
+    if (!QVCopyDifferences(*Before(), *after, changed)) {
+        if (!after->CopyFrom(Before()))
+            return;
+        changed.assign(1, QVRect{0, 0, after->GetWidth(), after->GetHeight()});
+    }
+    m_pDocument->SetAfterState(m_pDocument->GetBeforeState());
+    for (const QVRect& rect : changed)
+        AddUnrecorded(rect);
+    Record();
+    changed.push_back(m_rcShowDirty);
+    ShowAfterImage(changed);
 }
 
 void CMorvaneView::OnUndo()
 {
-    RestoreSnapshot(m_history.Undo());
+    std::vector<QVRect> changed;
+    RestoreSnapshot(m_history.Undo(&changed), changed);
 }
 
 void CMorvaneView::OnRedo()
 {
-    RestoreSnapshot(m_history.Redo());
+    std::vector<QVRect> changed;
+    RestoreSnapshot(m_history.Redo(&changed), changed);
 }
 
-void CMorvaneView::RestoreSnapshot(const QVDIB* snapshot)
+void CMorvaneView::RestoreSnapshot(const QVSnapshot* snapshot, std::vector<QVRect>& changed)
 {
     // At the ends of the history there is no snapshot and nothing happens.
-    if (!snapshot || !After())
+    QVDIB* after = After();
+    if (!snapshot || !after)
         return;
-    (void)After()->CopyFrom(snapshot);
-    if (m_bAfter)
-        (void)m_dibShow.CopyFrom(After());
-    RedrawNow();
+    changed.insert(changed.end(), m_unrecorded.begin(), m_unrecorded.end());
+    changed.push_back(m_rcShowDirty);
+    if (!snapshot->SameGeometry(*after)) {
+        // Not the picture's geometry: the whole picture is the snapshot's.
+        if (!snapshot->CopyTo(*after))
+            return;
+        changed.assign(1, QVRect{0, 0, after->GetWidth(), after->GetHeight()});
+    }
+    for (const QVRect& rect : changed)
+        (void)snapshot->CopyTo(*after, rect);
+    m_unrecorded.clear();
+    m_pDocument->SetAfterState(snapshot->GetTag());
+    ShowAfterImage(changed);
+}
+
+void CMorvaneView::ShowAfterImage(const std::vector<QVRect>& changed)
+{
+    if (m_bAfter) {
+        for (const QVRect& rect : changed)
+            if (!QVCopyRect(*After(), m_dibShow, rect)) {
+                // Another geometry: the display copy is made anew.
+                (void)m_dibShow.CopyFrom(After());
+                break;
+            }
+        m_rcShowDirty = QVRect{};
+    }
+    for (const QVRect& rect : changed)
+        MarkImageRect(rect);
+    FlushRedraw();
 }
 
 bool CMorvaneView::HasCmdHandler(int id) const

@@ -12,6 +12,7 @@
 #include <QPoint>
 
 #include <array>
+#include <vector>
 
 class CChildFrame;
 class CMorvaneDoc;
@@ -113,10 +114,20 @@ private:
     // The margins of the centred picture (0 where it is scrolled) and its height.
     void Placement(double& offX, double& offY, int& height) const;
     bool WarpRunning() const;
-    // After-image <- display copy, then the document is modified.
+    // After-image <- display copy where they differ, then the document is
+    // modified.
     bool Commit();
-    // After-image and display copy <- a snapshot of the history.
-    void RestoreSnapshot(const QVDIB* snapshot);
+    // Records the after-image as the history's newest step; only the areas
+    // committed since the last record are new.
+    void Record();
+    void AddUnrecorded(const QVRect& rect);
+    // After-image and display copy <- a snapshot of the history, where it
+    // differs from them: the changed areas Undo or Redo reported, the areas
+    // not recorded, and whatever the display copy holds beyond the picture.
+    void RestoreSnapshot(const QVSnapshot* snapshot, std::vector<QVRect>& changed);
+    // The display copy <- the after-image in the changed areas (and wherever
+    // it held more), and their repaint.
+    void ShowAfterImage(const std::vector<QVRect>& changed);
     void UpdateScrollSizes();
     void SetToolCursor();
     void DrawBrushCircle(QPainter& painter) const;
@@ -124,6 +135,7 @@ private:
     // brush circle around a client point, a square of the picture, or all.
     void MarkCircle(QPoint centre);
     void MarkImageSquare(int column, int row, int radius);
+    void MarkImageRect(const QVRect& rect);
     void MarkAll() { m_bDirtyAll = true; }
     void FlushRedraw();
     void DrawControlCurve(QPainter& painter, bool handles) const;
@@ -131,6 +143,8 @@ private:
     void OnLButtonDown(QPoint position);
     void OnMouseMove(QPoint position, bool buttonDown);
     void OnLButtonUp(QPoint position);
+    // Blur or eraser under the brush at an image point, committed at once.
+    void BrushStep(int tool, QPoint ip);
     void OnRButtonDown(QPoint position);
 
     CMorvaneDoc* m_pDocument;
@@ -141,4 +155,12 @@ private:
     QHash<int, QCursor> m_cursors;
     QRect m_rcDirty;
     bool m_bDirtyAll = false;
+    // Where the display copy may differ from the after-image: the running
+    // stroke's square, or the copy tool's preview.
+    QVRect m_rcShowDirty;
+    // Where the after-image may differ from the history's current snapshot:
+    // commits not recorded yet (a brush drag before its release, a stroke
+    // ended by a move without the button, a step the history had no memory
+    // for). The next record or restore covers them.
+    std::vector<QVRect> m_unrecorded;
 };

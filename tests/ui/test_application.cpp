@@ -78,12 +78,19 @@ private slots:
     void openingAnOpenFileActivatesItsWindow();
     void droppedFilesOpen();
     void closeAsksToSaveChanges();
+    void modifiedMeansNotWhatIsOnDisk_data();
+    void modifiedMeansNotWhatIsOnDisk();
+    void quitAsksOnlyForWindowsNotOnDisk();
     void recentFilesRememberOpenedPictures();
     void languageCommandStoresTheChoice();
     void promptsUseTheProgramsFiltersAndNames();
 
 private:
     CChildFrame* OpenSample();
+    // The sample copied under a new name, so that saving writes the copy.
+    CChildFrame* OpenCopy(const QString& name);
+    // s: a stroke, S: Ctrl+S, u: Ctrl+Z, r: Ctrl+F (redo), x: Ctrl+R (reset).
+    void Edit(CChildFrame* child, QChar op);
     CMainFrame* Main() const { return m_app->MainFrame(); }
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void Drag(CMorvaneView* view, QPoint from, QPoint to);
@@ -142,6 +149,42 @@ CChildFrame* ApplicationTest::OpenSample()
         Main()->UpdateCommandStates();
     }
     return child;
+}
+
+CChildFrame* ApplicationTest::OpenCopy(const QString& name)
+{
+    const QString path = m_files.filePath(name);
+    QFile::remove(path);
+    if (!QFile::copy(QStringLiteral(MORVANE_SAMPLE), path))
+        return nullptr;
+    CChildFrame* child = m_app->OpenDocumentFile(path);
+    if (child) {
+        (void)QTest::qWaitForWindowExposed(child);
+        Main()->UpdateCommandStates();
+    }
+    return child;
+}
+
+void ApplicationTest::Edit(CChildFrame* child, QChar op)
+{
+    Main()->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget()));
+    switch (op.toLatin1()) {
+    case 's': {
+        Key(Qt::Key_A, Qt::ControlModifier);
+        // Each stroke somewhere else, so that each changes the picture.
+        static int serial = 0;
+        const QPoint c = child->m_pAfterView->viewport()->rect().center() +
+                         QPoint(serial % 5 * 12 - 24, serial % 3 * 10 - 10);
+        ++serial;
+        Drag(child->m_pAfterView, c, c + QPoint(25, 15));
+        break;
+    }
+    case 'S': Key(Qt::Key_S, Qt::ControlModifier); break;
+    case 'u': Key(Qt::Key_Z, Qt::ControlModifier); break;
+    case 'r': Key(Qt::Key_F, Qt::ControlModifier); break;
+    case 'x': Key(Qt::Key_R, Qt::ControlModifier); break;
+    default: QFAIL("no such step");
+    }
 }
 
 void ApplicationTest::Key(int key, Qt::KeyboardModifiers modifiers)
@@ -621,6 +664,82 @@ void ApplicationTest::closeAsksToSaveChanges()
     Key(Qt::Key_W, Qt::ControlModifier);
     QTRY_VERIFY(Main()->MdiArea()->subWindowList().isEmpty());
     QCOMPARE(m_messages.size(), 2);
+}
+
+void ApplicationTest::modifiedMeansNotWhatIsOnDisk_data()
+{
+    QTest::addColumn<QString>("ops");
+    QTest::addColumn<QString>("modified"); // after each step
+    QTest::newRow("opened, stroked, undone") << "su" << "10";
+    QTest::newRow("saved, stroked, undone") << "sSsu" << "1010";
+    QTest::newRow("saved, then undone") << "sSu" << "101";
+    QTest::newRow("saved, undone, redone") << "sSur" << "1010";
+    QTest::newRow("saved, undone twice, redone twice") << "ssSuurr" << "1101110";
+    QTest::newRow("a stroke after undo drops the saved step") << "sSusur" << "101111";
+    QTest::newRow("reset back to the opened picture") << "sxu" << "101";
+    QTest::newRow("saved, then reset") << "sSxur" << "10101";
+}
+
+// The document is modified exactly when the picture shown is not the one in
+// the file; closing asks exactly then.
+void ApplicationTest::modifiedMeansNotWhatIsOnDisk()
+{
+    QFETCH(QString, ops);
+    QFETCH(QString, modified);
+    CChildFrame* child = OpenCopy(QStringLiteral("edited.png"));
+    QVERIFY(child);
+    CMorvaneDoc* doc = child->GetDocument();
+    QVERIFY(!doc->IsModified());
+    // The document tells each time the flag turns, with its new value.
+    QSignalSpy turns(doc, &CMorvaneDoc::modifiedChanged);
+    QList<bool> expectedTurns;
+    bool was = false;
+    for (qsizetype i = 0; i < ops.size(); ++i) {
+        Edit(child, ops[i]);
+        const bool now = modified[i] == QLatin1Char('1');
+        QVERIFY2(doc->IsModified() == now, qPrintable(ops.left(i + 1)));
+        if (now != was)
+            expectedTurns << now;
+        was = now;
+    }
+    QCOMPARE(turns.size(), expectedTurns.size());
+    for (qsizetype i = 0; i < turns.size(); ++i)
+        QCOMPARE(turns[i].value(0).toBool(), expectedTurns[i]);
+    QVERIFY(m_messages.isEmpty());
+
+    m_answer = QMessageBox::Cancel;
+    Key(Qt::Key_W, Qt::ControlModifier);
+    if (doc->IsModified()) {
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, QStringLiteral("Save changes to edited.png?"));
+        QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+    } else {
+        QVERIFY(m_messages.isEmpty());
+        QTRY_VERIFY(Main()->MdiArea()->subWindowList().isEmpty());
+    }
+}
+
+void ApplicationTest::quitAsksOnlyForWindowsNotOnDisk()
+{
+    CChildFrame* kept = OpenCopy(QStringLiteral("kept.png"));
+    CChildFrame* undone = OpenCopy(QStringLiteral("undone.png"));
+    QVERIFY(kept && undone);
+    for (const QChar op : QStringLiteral("sSsu"))
+        Edit(kept, op);
+    for (const QChar op : QStringLiteral("sSu"))
+        Edit(undone, op);
+    QVERIFY(!kept->GetDocument()->IsModified());
+    QVERIFY(undone->GetDocument()->IsModified());
+
+    // Quit asks about the one picture that differs from its file; Cancel
+    // keeps it and the program.
+    m_answer = QMessageBox::Cancel;
+    Key(Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Save changes to undone.png?"));
+    QVERIFY(Main()->isVisible());
+    QTRY_COMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+    QCOMPARE(Main()->ActiveChild(), undone);
 }
 
 void ApplicationTest::recentFilesRememberOpenedPictures()

@@ -8,6 +8,7 @@
 #include "app/QVMessageBox.h"
 #include "document/CMorvaneDoc.h"
 #include "engine/image/QVClosedCurve.h"
+#include "engine/history/QVSnapshot.h"
 #include "engine/image/QVDIB.h"
 #include "res/QVArt.h"
 #include "view/CChildFrame.h"
@@ -70,6 +71,13 @@ bool SamePixels(const QVDIB& a, const QVDIB& b)
 {
     return a.SameGeometry(b) &&
            std::memcmp(a.GetBits(), b.GetBits(), a.GetHeader()->biSizeImage) == 0;
+}
+
+// The whole picture a snapshot of the history holds, compared.
+bool SamePixels(const QVSnapshot& snapshot, const QVDIB& b)
+{
+    QVDIB a;
+    return snapshot.CopyTo(a) && SamePixels(a, b);
 }
 
 QImage Grab(const CMorvaneView* view)
@@ -1335,11 +1343,15 @@ private slots:
                 QVERIFY(!SamePixels(*states[size_t(k)], *states[size_t(k - 1)]));
                 continue;
             }
+            // Saved here: the step leaves the document modified exactly when it
+            // shows another picture.
             Doc()->SetModifiedFlag(false);
+            QVDIB saved;
+            QVERIFY(saved.CopyFrom(&AfterImage()));
             op == QLatin1Char('u')   ? view->OnUndo()
             : op == QLatin1Char('r') ? view->OnRedo()
                                      : view->OnReset();
-            QVERIFY(!Doc()->IsModified());
+            QCOMPARE(Doc()->IsModified(), !SamePixels(AfterImage(), saved));
             QVERIFY(SamePixels(view->m_dibShow, AfterImage()));
         }
         QVERIFY2(SamePixels(AfterImage(), *states[size_t(state)]), "not the expected step");
@@ -1349,6 +1361,249 @@ private slots:
         const QImage shown = Grab(view);
         QCOMPARE(At(shown, 100, 100), PictureRgb(AfterImage(), 0, 299) | 0xFF000000u);
         QCOMPARE(At(shown, 499, 399), PictureRgb(AfterImage(), 399, 0) | 0xFF000000u);
+    }
+
+    // ---- the history against whole copies ---------------------------------------
+
+    void historyMatchesWholePictureCopies_data()
+    {
+        QTest::addColumn<QString>("ops");
+        // w: a warp stroke, k: one on the bottom-left corner, t: one on the top
+        // edge, o: one over the last stroke, b: a blur drag, e: an eraser
+        // drag, B and E: the same across the corners, p: a patch taken,
+        // previewed and pasted, P: the same at the edges, n: a warp stroke
+        // whose release went elsewhere (committed, not recorded), u: undo, r:
+        // redo, x: reset, S: the document saved.
+        QTest::newRow("every tool, undone") << QStringLiteral("wbepuuuur");
+        QTest::newRow("edges and corners") << QStringLiteral("ktkturru");
+        QTest::newRow("brushes and patches at the edges") << QStringLiteral("wBEPuuurrBu");
+        QTest::newRow("overlapping strokes") << QStringLiteral("wooouuurro");
+        QTest::newRow("undo past the capacity")
+            << QString(12, 'w') + QString(11, 'u') + QString(12, 'r');
+        QTest::newRow("a new step drops the redo steps") << QStringLiteral("wwwuubrru");
+        QTest::newRow("reset, undone and redone") << QStringLiteral("wbxuxruxu");
+        QTest::newRow("unrecorded strokes") << QStringLiteral("wnunwnurwu");
+        QTest::newRow("saved, stroked, undone") << QStringLiteral("SwuwSur");
+        QTest::newRow("saved, then undone") << QStringLiteral("wwSuur");
+        QTest::newRow("saved, undone, a new stroke") << QStringLiteral("wwSuwur");
+        QTest::newRow("saved in a full history")
+            << QStringLiteral("S") + QString(11, 'w') + QString(10, 'u') + QString(10, 'r');
+        QTest::newRow("saved reset") << QStringLiteral("wxSuru");
+    }
+
+    // Each step through the real mouse handlers and commands, against the
+    // history as whole copies of the picture: the pictures shown and kept are
+    // byte for byte the same, and the document is modified exactly when the
+    // picture shown is not the one saved last.
+    void historyMatchesWholePictureCopies()
+    {
+        QFETCH(QString, ops);
+
+        QVERIFY(Open(QSize(400, 300), QSize(600, 500)));
+        CMorvaneView* view = AfterView();
+        constexpr int kRadius = 40;
+        view->m_nRadius = kRadius;
+        QWidget* port = view->viewport();
+
+        // The reference: whole copies, the old way; states are numbered, the
+        // before-image's content has a number of its own.
+        struct Step
+        {
+            std::unique_ptr<QVDIB> picture;
+            int state;
+        };
+        std::vector<Step> steps;
+        int current = -1;
+        QVDIB after;
+        QVERIFY(after.CopyFrom(&m_original));
+        int state = 0, saved = 0, serial = 0;
+        constexpr int kBeforeState = -1;
+        const auto record = [&] {
+            auto copy = std::make_unique<QVDIB>();
+            QVERIFY(copy->CopyFrom(&after));
+            steps.resize(size_t(current + 1));
+            steps.push_back({std::move(copy), state});
+            if (steps.size() > size_t(QVUndoRedo::kHistoryCapacity))
+                steps.erase(steps.begin());
+            current = int(steps.size()) - 1;
+        };
+        const auto restore = [&](int to) {
+            if (to < 0 || to >= int(steps.size()))
+                return;
+            current = to;
+            QVERIFY(after.CopyFrom(steps[size_t(to)].picture.get()));
+            state = steps[size_t(to)].state;
+        };
+        record();
+
+        const auto ip = [&](QPoint client) { return view->WindowToImage(client.x(), client.y()); };
+        QPoint last(300, 250);
+        const auto warp = [&](QPoint from, QPoint to, bool released) {
+            Tool(ID_TOOL_CIRCLE_STRETCH);
+            QVDIB source;
+            QVERIFY(source.CopyFrom(&after));
+            QVTool engine;
+            QVERIFY(engine.BeginWarp(&source, &after, kRadius, QVWarpControl::WARP_STRETCH,
+                                     nullptr, 0, 0, ip(from).x(), ip(from).y()));
+            QVERIFY(engine.Warp(ip(to).x(), ip(to).y()));
+            QTest::mousePress(port, Qt::LeftButton, {}, from);
+            QTest::mouseMove(port, to);
+            if (released) {
+                QTest::mouseRelease(port, Qt::LeftButton, {}, to);
+            } else {
+                // The release went elsewhere: the next move without the button
+                // ends the stroke; the button is let go with a tool that
+                // records nothing.
+                Hover(view, to + QPoint(1, 1));
+                Tool(ID_TOOL_POINT);
+                QTest::mouseRelease(port, Qt::LeftButton, {}, to + QPoint(1, 1));
+            }
+            state = ++serial;
+            if (released)
+                record();
+            last = from;
+        };
+        const auto brush = [&](int tool, QPoint from) {
+            Tool(tool);
+            const QList<QPoint> path = {from, from + QPoint(12, 8), from + QPoint(24, 16)};
+            for (qsizetype i = 0; i < path.size(); ++i) {
+                const QPoint p = ip(path[i]);
+                QVERIFY(tool == ID_TOOL_BLUR
+                            ? QVTool::Blur(kRadius, &after, p.x(), p.y())
+                            : QVTool::Erase(kRadius, &m_before, &after, p.x(), p.y()));
+                i == 0 ? QTest::mousePress(port, Qt::LeftButton, {}, path[i])
+                       : QTest::mouseMove(port, path[i]);
+            }
+            QTest::mouseRelease(port, Qt::LeftButton, {}, path.last());
+            state = ++serial;
+            record();
+            last = from;
+        };
+        const auto paste = [&](QPoint take, QPoint put) {
+            Tool(ID_TOOL_COPY);
+            QVTool engine;
+            QVERIFY(engine.CaptureCopy(&after, kRadius, ip(take).x(), ip(take).y()));
+            QTest::mouseClick(port, Qt::RightButton, {}, take);
+            for (const QPoint p : {put + QPoint(-30, -20), put}) {
+                QVDIB preview;
+                QVERIFY(preview.CopyFrom(&after));
+                QVERIFY(engine.PasteCopy(&preview, ip(p).x(), ip(p).y()));
+                Hover(view, p);
+                QVERIFY2(SamePixels(view->m_dibShow, preview), "the preview");
+                QVERIFY2(SamePixels(AfterImage(), after), "the picture under the preview");
+            }
+            QVERIFY(engine.PasteCopy(&after, ip(put).x(), ip(put).y()));
+            QTest::mousePress(port, Qt::LeftButton, {}, put);
+            QTest::mouseRelease(port, Qt::LeftButton, {}, put);
+            state = ++serial;
+            record();
+            last = put;
+        };
+
+        for (qsizetype i = 0; i < ops.size(); ++i) {
+            const int k = int(i);
+            const QPoint spot(150 + 37 * k % 300, 150 + 23 * k % 200);
+            switch (ops[i].toLatin1()) {
+            case 'w': warp(spot, spot + QPoint(15, 10), true); break;
+            case 'k': warp(QPoint(101, 398), QPoint(112, 390), true); break;
+            case 't': warp(QPoint(300 + k, 101), QPoint(310 + k, 112), true); break;
+            case 'o': warp(last + QPoint(20, 15), last + QPoint(34, 5), true); break;
+            case 'n': warp(spot, spot + QPoint(-12, 9), false); break;
+            case 'b': brush(ID_TOOL_BLUR, spot); break;
+            case 'e': brush(ID_TOOL_ERASER, spot); break;
+            case 'B': brush(ID_TOOL_BLUR, QPoint(101, 372)); break;
+            case 'E': brush(ID_TOOL_ERASER, QPoint(470, 101)); break;
+            case 'p': paste(spot, QPoint(400 - spot.x() / 2, 400 - spot.y() / 2)); break;
+            case 'P': paste(QPoint(102, 102), QPoint(497, 397)); break;
+            case 'u':
+                restore(current - 1);
+                view->OnUndo();
+                break;
+            case 'r':
+                restore(current + 1);
+                view->OnRedo();
+                break;
+            case 'x':
+                QVERIFY(after.CopyFrom(&m_before));
+                state = kBeforeState;
+                record();
+                view->OnReset();
+                break;
+            case 'S':
+                saved = state;
+                Doc()->SetModifiedFlag(false);
+                break;
+            default:
+                QFAIL("no such step");
+            }
+            const QByteArray where = ops.left(k + 1).toLatin1();
+            QVERIFY2(SamePixels(AfterImage(), after), where.constData());
+            QVERIFY2(SamePixels(view->m_dibShow, after), where.constData());
+            QCOMPARE(view->m_history.GetCount(), int(steps.size()));
+            QCOMPARE(view->m_history.GetCurrent(), current);
+            QVERIFY2(Doc()->IsModified() == (state != saved), where.constData());
+        }
+        for (int n = 0; n < int(steps.size()); ++n)
+            QVERIFY(SamePixels(*view->m_history.GetSnapshot(n), *steps[size_t(n)].picture));
+        QVERIFY(SamePixels(Doc()->m_dibBefore, m_before));
+        // What is painted is what the view holds.
+        const QImage shown = Grab(view);
+        const QString mismatch = Mismatch(shown, [&](int x, int y) {
+            const QRgb there = At(shown, x, y);
+            if (x < 100 || x >= 500 || y < 100 || y >= 400 || there == (kCircleGrey | 0xFF000000u))
+                return there;
+            return PictureRgb(after, x - 100, 399 - y);
+        });
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    }
+
+    // When the history has no memory for a step, the stroke stays in the
+    // picture but cannot be undone on its own: the history keeps what it held,
+    // and the next undo takes the stroke back with the step before it.
+    void aStepWithoutMemoryLeavesTheHistoryAsItWas()
+    {
+        QVERIFY(Open(QSize(400, 300), QSize(600, 500)));
+        CMorvaneView* view = AfterView();
+        Tool(ID_TOOL_CIRCLE_SHRINK);
+        view->m_nRadius = 50;
+        Drag(view, {{250, 200}, {262, 212}});
+        QVDIB first;
+        QVERIFY(first.CopyFrom(&AfterImage()));
+        const size_t memory = view->m_history.GetMemoryBytes();
+
+        QVSnapshot::SetAllocator([](size_t) -> void* { return nullptr; });
+        Drag(view, {{350, 250}, {340, 262}});
+        Drag(view, {{300, 330}, {310, 320}});
+        QVSnapshot::SetAllocator(nullptr);
+        QVDIB stroked;
+        QVERIFY(stroked.CopyFrom(&AfterImage()));
+        QVERIFY(!SamePixels(stroked, first));
+        QVERIFY(SamePixels(view->m_dibShow, stroked));
+        QVERIFY(Doc()->IsModified());
+        QCOMPARE(view->m_history.GetCount(), 2);
+        QCOMPARE(view->m_history.GetCurrent(), 1);
+        QCOMPARE(view->m_history.GetMemoryBytes(), memory);
+        QVERIFY(SamePixels(*view->m_history.GetSnapshot(0), m_original));
+        QVERIFY(SamePixels(*view->m_history.GetSnapshot(1), first));
+
+        view->OnUndo();
+        QVERIFY(SamePixels(AfterImage(), m_original));
+        QVERIFY(SamePixels(view->m_dibShow, m_original));
+        QVERIFY(!Doc()->IsModified());
+        view->OnRedo();
+        QVERIFY(SamePixels(AfterImage(), first));
+        QVERIFY(SamePixels(view->m_dibShow, first));
+
+        // With memory again, a step records all it changed since the last one.
+        Drag(view, {{350, 250}, {340, 262}});
+        QVDIB second;
+        QVERIFY(second.CopyFrom(&AfterImage()));
+        Tool(ID_TOOL_HAND);
+        view->OnUndo();
+        QVERIFY(SamePixels(AfterImage(), first));
+        view->OnRedo();
+        QVERIFY(SamePixels(AfterImage(), second));
+        QVERIFY(SamePixels(view->m_dibShow, second));
     }
 
     // ---- overlays and cursors ---------------------------------------------------

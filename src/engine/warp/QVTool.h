@@ -50,6 +50,14 @@ public:
     [[nodiscard]] static bool Erase(int radius, QVDIB* before, QVDIB* target, int x, int y);
     [[nodiscard]] static bool Blur(int radius, QVDIB* target, int x, int y);
 
+    // The squares the tools write, so that a caller copies only those: what
+    // Blur or Erase with this radius, or PasteCopy, may change around (x, y)
+    // in the picture, and what the running stroke's Warp repaints. Empty when
+    // the call would refuse the point or no stroke runs.
+    static QVRect BrushRect(const QVDIB* picture, int radius, int x, int y);
+    QVRect PasteRect(const QVDIB* target, int x, int y) const;
+    QVRect WarpRect() const;
+
     int m_nState = TOOL_IDLE;
     QVWarpControl m_warp;
     // Limits a region stroke; not set for circle strokes and between strokes.
