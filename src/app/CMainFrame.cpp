@@ -174,10 +174,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     CreateMenus();
     CreateBars();
 
-    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
-        ShowMenuFor(ActiveChild() != nullptr);
-        UpdateCommandStates();
-    });
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnChildActivated);
     // Command states follow what happens; menus refresh them as they open.
     m_pStateTimer = new QTimer(this);
     connect(m_pStateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
@@ -425,6 +422,18 @@ QMdiSubWindow* CMainFrame::AddChild(CChildFrame* child)
     ShowMenuFor(true);
     UpdateCommandStates();
     return sub;
+}
+
+void CMainFrame::OnChildActivated()
+{
+    // The keyboard focus goes with the active document window. The area
+    // activates whichever window holds the focus, so a focus left in another
+    // window - or remembered for it while a dialog was up, and given back when
+    // this window is active again - would bring that window back to the front.
+    if (CChildFrame* child = ActiveChild())
+        child->TakeFocus();
+    ShowMenuFor(ActiveChild() != nullptr);
+    UpdateCommandStates();
 }
 
 // ---- routing and states ---------------------------------------------------------------

@@ -92,6 +92,7 @@ private:
     void CreateMenus();
     void CreateBars();
     void ShowMenuFor(bool documentOpen);
+    void OnChildActivated();
     void FillRecentFiles(QMenu* menu, QAction* before);
     void ArrangeIcons();
     bool OnUpdateToolCommand(QVCmdUI& ui);

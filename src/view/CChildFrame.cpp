@@ -40,6 +40,14 @@ void CChildFrame::SetActiveView(CMorvaneView* view)
     m_pActiveView = view;
 }
 
+void CChildFrame::TakeFocus()
+{
+    // The window's focus widget is remembered while another window is active.
+    const QWidget* focus = window()->focusWidget();
+    if (m_pActiveView && !(focus && isAncestorOf(focus)))
+        m_pActiveView->setFocus(Qt::OtherFocusReason);
+}
+
 void CChildFrame::SetDisplayMode(int mode)
 {
     // The view on show before the change hands its zoom and scroll position to
@@ -75,6 +83,10 @@ void CChildFrame::SetDisplayMode(int mode)
         SetActiveView(shown);
         if (previous)
             previous->SyncPartnerView();
+        // A focused view that is hidden would pass the focus on along the tab
+        // chain, out of the views: the keys go to the view on show.
+        if (window()->focusWidget() == hidden)
+            shown->setFocus(Qt::OtherFocusReason);
         hidden->hide();
         modeName = LoadString(mode == DISPLAY_BEFORE ? IDS_MODE_BEFORE : IDS_MODE_AFTER);
         break;

@@ -34,6 +34,9 @@ public:
     // the user last pressed in the combined modes.
     CMorvaneView* GetActiveView() const { return m_pActiveView; }
     void SetActiveView(CMorvaneView* view);
+    // Gives the keyboard focus to the active view unless it is in this window
+    // already (also while another window, a dialog, is active).
+    void TakeFocus();
 
     // What the Export command needs to know of this window.
     QVExportView ExportView() const;

@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -81,6 +82,9 @@ private slots:
     void recentFilesRememberOpenedPictures();
     void languageCommandStoresTheChoice();
     void promptsUseTheProgramsFiltersAndNames();
+    void aPictureOpenedAfterAClickComesToTheFront_data();
+    void aPictureOpenedAfterAClickComesToTheFront();
+    void hidingTheFocusedViewKeepsItsWindowActive();
 
 private:
     CChildFrame* OpenSample();
@@ -88,6 +92,14 @@ private:
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void Drag(CMorvaneView* view, QPoint from, QPoint to);
     QList<int> VisibleOptionButtons() const;
+    // A picture of its own colour, unlike the sample.
+    QString MakePicture(const QString& name, QColor colour, QSize size = QSize(64, 48));
+    // Opens a document through the menu or Ctrl+O, the file typed into the
+    // real Open dialog, as a user does.
+    void OpenThroughTheDialog(const QString& path, bool fromMenu);
+    // What the window manager does once a dialog has gone: the main window is
+    // active again.
+    void ReactivateMain();
 
     QTemporaryDir m_settingsDir;
     QTemporaryDir m_files;
@@ -175,6 +187,50 @@ QList<int> ApplicationTest::VisibleOptionButtons() const
         if (Main()->m_wndContextBar->IsButtonVisible(id))
             visible << id;
     return visible;
+}
+
+QString ApplicationTest::MakePicture(const QString& name, QColor colour, QSize size)
+{
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(colour);
+    const QString path = m_files.filePath(name);
+    return image.save(path) ? path : QString();
+}
+
+void ApplicationTest::OpenThroughTheDialog(const QString& path, bool fromMenu)
+{
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        // The dialog runs modally as always; the user types the name and
+        // presses Enter.
+        QTimer::singleShot(0, &dialog, [&dialog, path] {
+            if (!QTest::qWaitForWindowExposed(&dialog)) {
+                dialog.reject();
+                return;
+            }
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QTest::keyClicks(edit, path);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        return dialog.exec() == QDialog::Accepted;
+    });
+    if (!fromMenu) {
+        Key(Qt::Key_O, Qt::ControlModifier);
+        return;
+    }
+    QMenuBar* bar = Main()->menuBar();
+    QAction* file = bar->actions().constFirst();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file).center());
+    QMenu* menu = file->menu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QAction* open = Main()->Action(ID_FILE_OPEN);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(open).center());
+}
+
+void ApplicationTest::ReactivateMain()
+{
+    Main()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Main()));
+    QCoreApplication::processEvents();
 }
 
 // ---- command states ------------------------------------------------------------------
@@ -703,6 +759,82 @@ void ApplicationTest::promptsUseTheProgramsFiltersAndNames()
     QVDocManager::SplitExtension(QStringLiteral("/home/my.pics/face.jpeg"), stem, extension);
     QCOMPARE(stem, QStringLiteral("/home/my.pics/face"));
     QCOMPARE(extension, QStringLiteral("jpeg"));
+}
+
+// ---- windows and focus ----------------------------------------------------------------
+
+void ApplicationTest::aPictureOpenedAfterAClickComesToTheFront_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<int>("modeKey"); // Shift+B: After, Shift+C: Left\Right
+    QTest::newRow("Ctrl+O, After") << false << int(Qt::Key_B);
+    QTest::newRow("menu, After") << true << int(Qt::Key_B);
+    QTest::newRow("Ctrl+O, Left\\Right") << false << int(Qt::Key_C);
+    QTest::newRow("menu, Left\\Right") << true << int(Qt::Key_C);
+}
+
+void ApplicationTest::aPictureOpenedAfterAClickComesToTheFront()
+{
+    QFETCH(bool, fromMenu);
+    QFETCH(int, modeKey);
+    CChildFrame* first = OpenSample();
+    QVERIFY(first);
+    Key(modeKey, Qt::ShiftModifier);
+    ReactivateMain();
+    // A click in the picture puts the keyboard focus there.
+    QWidget* port = first->m_pAfterView->viewport();
+    QTest::mouseClick(port, Qt::LeftButton, {}, port->rect().center());
+    QCOMPARE(QApplication::focusWidget(), first->m_pAfterView);
+
+    const QString path = MakePicture(QStringLiteral("blue.png"), Qt::blue);
+    QVERIFY(!path.isEmpty());
+    OpenThroughTheDialog(path, fromMenu);
+    ReactivateMain();
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 2);
+    CChildFrame* second = Main()->ActiveChild();
+    QVERIFY(second != first);
+    QCOMPARE(second->GetDocument()->GetPathName(), path);
+    // In front, and the keys reach it.
+    QCOMPARE(Main()->MdiArea()->subWindowList(QMdiArea::StackingOrder).constLast()->widget(),
+             second);
+    QCOMPARE(QApplication::focusWidget(), second->GetActiveView());
+    QTRY_VERIFY(Main()->windowTitle().contains(QStringLiteral("blue.png @After")));
+
+    // Save As writes the picture in front.
+    const QString target = m_files.filePath(QStringLiteral("saved-%1.png").arg(QTest::currentDataTag()));
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.selectFile(target);
+        return true;
+    });
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVDIB saved;
+    QVERIFY(saved.LoadFromFile(target));
+    QVERIFY(SamePixels(saved, second->GetDocument()->m_dibAfter));
+    QCOMPARE(saved.GetWidth(), 64);
+    QCOMPARE(first->GetDocument()->GetPathName(),
+             QFileInfo(QStringLiteral(MORVANE_SAMPLE)).absoluteFilePath());
+}
+
+void ApplicationTest::hidingTheFocusedViewKeepsItsWindowActive()
+{
+    CChildFrame* first = OpenSample();
+    QVERIFY(first);
+    CChildFrame* second = m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green));
+    QVERIFY(second);
+    QVERIFY(QTest::qWaitForWindowExposed(second));
+    QCOMPARE(Main()->ActiveChild(), second);
+    ReactivateMain();
+    QWidget* port = second->m_pAfterView->viewport();
+    QTest::mouseClick(port, Qt::LeftButton, {}, port->rect().center());
+    QCOMPARE(QApplication::focusWidget(), second->m_pAfterView);
+    // Before mode hides the focused after view: the focus stays in the window.
+    Key(Qt::Key_A, Qt::ShiftModifier);
+    QCOMPARE(second->m_nDisplayMode, int(CChildFrame::DISPLAY_BEFORE));
+    QCOMPARE(Main()->ActiveChild(), second);
+    QCOMPARE(QApplication::focusWidget(), second->m_pBeforeView);
+    Key(Qt::Key_B, Qt::ShiftModifier);
+    QCOMPARE(Main()->ActiveChild(), second);
+    QCOMPARE(QApplication::focusWidget(), second->m_pAfterView);
 }
 
 QTEST_MAIN(ApplicationTest)
