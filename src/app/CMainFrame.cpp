@@ -25,7 +25,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
+#include <QStyle>
 #include <QTimer>
+
+#include <algorithm>
 
 CMainFrame* CMainFrame::s_pInstance = nullptr;
 
@@ -414,10 +417,13 @@ QMdiSubWindow* CMainFrame::AddChild(CChildFrame* child)
         view->SetCurrentTool(m_nCurrentTool);
         connect(this, &CMainFrame::currentToolChanged, view, &CMorvaneView::SetCurrentTool);
     }
-    if (maximized)
+    if (maximized) {
         sub->showMaximized();
-    else
+    } else {
+        // Beside the others, at the next cascade place.
+        sub->setGeometry(CascadePlace(int(m_pMdiArea->subWindowList().size()) - 1));
         sub->show();
+    }
     m_pMdiArea->setActiveSubWindow(sub);
     ShowMenuFor(true);
     UpdateCommandStates();
@@ -597,7 +603,7 @@ bool CMainFrame::OnCmdMsg(int id)
         OnViewBar(id);
         return true;
     case ID_WINDOW_CASCADE:
-        m_pMdiArea->cascadeSubWindows();
+        Cascade();
         return true;
     case ID_WINDOW_TILE_HORZ:
         m_pMdiArea->tileSubWindows();
@@ -608,6 +614,39 @@ bool CMainFrame::OnCmdMsg(int id)
     default:
         return false;
     }
+}
+
+QRect CMainFrame::CascadePlace(int index) const
+{
+    // Two thirds of the area, each window a title bar's height below and to
+    // the right of the one before; back to the top-left corner when the next
+    // step would leave the area.
+    const QRect area = m_pMdiArea->viewport()->rect();
+    const QSize size(area.width() * kCascadeNumerator / kCascadeDenominator,
+                     area.height() * kCascadeNumerator / kCascadeDenominator);
+    const int step = std::max(1, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const int places =
+        1 + std::max(0, std::min((area.width() - size.width()) / step,
+                                 (area.height() - size.height()) / step));
+    const int offset = (index % places) * step;
+    return QRect(area.topLeft() + QPoint(offset, offset), size);
+}
+
+void CMainFrame::Cascade()
+{
+    // In their stacking order, so that the active window ends on top, at the
+    // last place; minimised windows stay where they are.
+    QMdiSubWindow* active = m_pMdiArea->activeSubWindow();
+    int index = 0;
+    for (QMdiSubWindow* sub : m_pMdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (sub->isMinimized() || sub->isHidden())
+            continue;
+        sub->showNormal();
+        sub->setGeometry(CascadePlace(index++));
+        sub->raise();
+    }
+    if (active)
+        m_pMdiArea->setActiveSubWindow(active);
 }
 
 void CMainFrame::ArrangeIcons()

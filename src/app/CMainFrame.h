@@ -35,6 +35,9 @@ public:
     static constexpr int kPaletteColumns = 3;
     // How often command states are refreshed while the program is idle.
     static constexpr int kStateUpdateMs = 50;
+    // Cascaded document windows take two thirds of the area each way.
+    static constexpr int kCascadeNumerator = 2;
+    static constexpr int kCascadeDenominator = 3;
 
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -95,6 +98,9 @@ private:
     void OnChildActivated();
     void FillRecentFiles(QMenu* menu, QAction* before);
     void ArrangeIcons();
+    // Where the index-th cascaded document window goes, in area coordinates.
+    QRect CascadePlace(int index) const;
+    void Cascade();
     bool OnUpdateToolCommand(QVCmdUI& ui);
     void ApplyToolCommandStyles();
 

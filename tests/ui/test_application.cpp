@@ -85,6 +85,7 @@ private slots:
     void aPictureOpenedAfterAClickComesToTheFront_data();
     void aPictureOpenedAfterAClickComesToTheFront();
     void hidingTheFocusedViewKeepsItsWindowActive();
+    void cascadeAndTileGiveWindowsAUsefulSize();
 
 private:
     CChildFrame* OpenSample();
@@ -835,6 +836,51 @@ void ApplicationTest::hidingTheFocusedViewKeepsItsWindowActive()
     Key(Qt::Key_B, Qt::ShiftModifier);
     QCOMPARE(Main()->ActiveChild(), second);
     QCOMPARE(QApplication::focusWidget(), second->m_pAfterView);
+}
+
+void ApplicationTest::cascadeAndTileGiveWindowsAUsefulSize()
+{
+    QVERIFY(OpenSample());
+    for (const char* name : {"red.png", "green.png"})
+        QVERIFY(m_app->OpenDocumentFile(MakePicture(QLatin1String(name), QColor(QLatin1String(name).chopped(4)))));
+    QMdiArea* area = Main()->MdiArea();
+    QMdiSubWindow* active = area->activeSubWindow();
+    const QSize client = area->viewport()->size();
+    const QSize twoThirds(client.width() * 2 / 3, client.height() * 2 / 3);
+
+    Main()->Action(ID_WINDOW_CASCADE)->trigger();
+    QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    QCOMPARE(stack.size(), 3);
+    QCOMPARE(stack.constLast(), active);
+    QCOMPARE(area->activeSubWindow(), active);
+    // Two thirds of the area each, stepped down and right; the active window
+    // on top at the last step.
+    const int step = stack[1]->x() - stack[0]->x();
+    QVERIFY(step > 0);
+    for (qsizetype i = 0; i < stack.size(); ++i) {
+        QVERIFY(!stack[i]->isMaximized());
+        QCOMPARE(stack[i]->size(), twoThirds);
+        QCOMPARE(stack[i]->pos(), QPoint(int(i) * step, int(i) * step));
+        auto* child = qobject_cast<CChildFrame*>(stack[i]->widget());
+        QTRY_VERIFY(child->m_pAfterView->viewport()->width() > twoThirds.width() - 40);
+    }
+    // A window opened now takes the next place, at the same size.
+    QVERIFY(m_app->OpenDocumentFile(MakePicture(QStringLiteral("blue.png"), Qt::blue)));
+    QMdiSubWindow* added = area->activeSubWindow();
+    QVERIFY(!added->isMaximized());
+    QCOMPARE(added->size(), twoThirds);
+    QCOMPARE(added->pos(), QPoint(3 * step, 3 * step));
+
+    // Tiles share the area without overlapping, none smaller than a sixth of it.
+    Main()->Action(ID_WINDOW_TILE_HORZ)->trigger();
+    const QList<QMdiSubWindow*> tiles = area->subWindowList();
+    QCOMPARE(tiles.size(), 4);
+    for (QMdiSubWindow* tile : tiles) {
+        QVERIFY(area->viewport()->rect().contains(tile->geometry()));
+        QVERIFY(tile->width() * tile->height() * 6 >= client.width() * client.height());
+        for (QMdiSubWindow* other : tiles)
+            QVERIFY(other == tile || !other->geometry().intersects(tile->geometry()));
+    }
 }
 
 QTEST_MAIN(ApplicationTest)
