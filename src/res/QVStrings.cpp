@@ -43,6 +43,7 @@ const Entry kStrings[] = {
                        "Supported files(*.bmp,*.png,*.jpg,*.tif)|*.bmp;*.png;*.jpg;*.tif|BMP Files "
                        "(*.bmp)|*.bmp|PNG Files (*.png)|*.png|JPG Files (*.jpg,*.jpeg)|*.jpg;*.jpeg|"
                        "TIF Files (*.tif)|*.tif||")},
+    {IDS_ALL_PICTURES, QT_TRANSLATE_NOOP("QVStrings", "All picture files")},
     {IDS_LANGUAGE_FAILED, QT_TRANSLATE_NOOP("QVStrings", "Language setup failed!")},
     {IDS_LANGUAGE_CHANGED,
      QT_TRANSLATE_NOOP("QVStrings", "Language setup succesfully!\nYou should restart this programe!")},

@@ -19,7 +19,9 @@
 #include "view/CMorvaneView.h"
 #include "engine/warp/QVTool.h"
 
+#include <QComboBox>
 #include <QFileDialog>
+#include <QListView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMimeData>
@@ -74,6 +76,9 @@ private slots:
     void barsToggleWithTheirViewItems();
     void menusFollowTheActiveDocument();
     void saveAsWritesAndRenames();
+    void saveAsFollowsTheChosenFilter_data();
+    void saveAsFollowsTheChosenFilter();
+    void openListsEveryPictureType();
     void saveFailureKeepsTheDocumentAsItWas();
     void openFailureShowsTheMessage();
     void openingAnOpenFileActivatesItsWindow();
@@ -597,6 +602,99 @@ void ApplicationTest::saveAsWritesAndRenames()
     QVERIFY(SamePixels(reopened, doc->m_dibAfter));
 }
 
+void ApplicationTest::saveAsFollowsTheChosenFilter_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("ownFilter"); // as the dialog shows it
+    QTest::addColumn<QString>("chosen"); // the filter the user picks; empty: none
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("png document, JPG chosen")
+        << "doc.png" << "PNG Files (*.png)" << "JPG Files" << "filter-jpg" << "filter-jpg.jpg";
+    QTest::newRow("png document, TIF chosen")
+        << "doc.png" << "PNG Files (*.png)" << "TIF Files" << "filter-tif" << "filter-tif.tif";
+    QTest::newRow("png document, no choice")
+        << "doc.png" << "PNG Files (*.png)" << "" << "kept" << "kept.png";
+    QTest::newRow("jpeg document, no choice")
+        << "doc.jpeg" << "JPG Files (*.jpg,*.jpeg)" << "" << "kept" << "kept.jpeg";
+    QTest::newRow("bmp document, PNG chosen, own extension typed")
+        << "doc.bmp" << "BMP Files (*.bmp)" << "PNG Files" << "typed.bmp" << "typed.bmp";
+}
+
+void ApplicationTest::saveAsFollowsTheChosenFilter()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, ownFilter);
+    QFETCH(QString, chosen);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QTemporaryDir folder;
+    const QString source = folder.filePath(document);
+    QImage picture(40, 30, QImage::Format_RGB888);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(source));
+    CChildFrame* child = m_app->OpenDocumentFile(source);
+    QVERIFY(child);
+
+    QString startFilter;
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        QTimer::singleShot(0, &dialog, [&] {
+            if (!QTest::qWaitForWindowExposed(&dialog)) {
+                dialog.reject();
+                return;
+            }
+            startFilter = dialog.selectedNameFilter();
+            // The user picks the type in the list with the keyboard, then
+            // types the name.
+            auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            for (int i = 0; !chosen.isEmpty() && i < types->count() &&
+                            !types->currentText().startsWith(chosen);
+                 ++i)
+                QTest::keyClick(types, types->currentIndex() < types->findText(chosen, Qt::MatchStartsWith)
+                                           ? Qt::Key_Down
+                                           : Qt::Key_Up);
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            edit->selectAll();
+            QTest::keyClicks(edit, folder.filePath(typed));
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        return dialog.exec() == QDialog::Accepted;
+    });
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY2(QFileInfo::exists(folder.filePath(written)),
+             qPrintable(QDir(folder.path()).entryList(QDir::Files).join(QLatin1Char(' '))));
+    QCOMPARE(child->GetDocument()->GetPathName(), folder.filePath(written));
+    QCOMPARE(startFilter, ownFilter);
+}
+
+void ApplicationTest::openListsEveryPictureType()
+{
+    QTemporaryDir folder;
+    const QStringList pictures = {"a.JPEG", "b.tiff", "c.gif", "d.PNG", "e.jpg"};
+    for (const QString& name : pictures + QStringList{"f.txt"}) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QStringList listed;
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.setDirectory(folder.path());
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return false;
+        // What the dialog's list shows under the filter it starts with.
+        auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        // The folder is read in the background.
+        (void)QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()) >= 5; });
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+            listed << list->model()->index(row, 0, list->rootIndex()).data().toString();
+        return false;
+    });
+    QString name;
+    QVERIFY(!QVDocManager::DoPromptFileName(name, AFX_IDS_OPENFILE, true));
+    listed.sort();
+    QCOMPARE(listed, pictures);
+}
+
 void ApplicationTest::saveFailureKeepsTheDocumentAsItWas()
 {
     CChildFrame* child = OpenSample();
@@ -735,9 +833,14 @@ void ApplicationTest::promptsUseTheProgramsFiltersAndNames()
     QCOMPARE(seen.title, QStringLiteral("Open"));
     QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
     QCOMPARE(seen.suffix, QStringLiteral("JPG"));
+    // Every picture type in both cases first, then the program's own filters.
     QCOMPARE(seen.filters.value(0),
+             QStringLiteral("All picture files (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.gif *.BMP "
+                            "*.PNG *.JPG *.JPEG *.TIF *.TIFF *.GIF)"));
+    QCOMPARE(seen.filters.value(1),
              QStringLiteral("Supported files(*.bmp,*.png,*.jpg,*.tif) (*.bmp *.png *.jpg *.tif)"));
-    QCOMPARE(seen.filters.size(), 5);
+    QCOMPARE(seen.filters.value(3), QStringLiteral("PNG Files (*.png) (*.png)"));
+    QCOMPARE(seen.filters.size(), 6);
     QVERIFY(seen.file.isEmpty());
 
     const QString folder = m_files.path();

@@ -529,5 +529,9 @@ System will use the default language!</source>
         <source>Exit</source>
         <translation>끝내기</translation>
     </message>
+    <message>
+        <source>All picture files</source>
+        <translation>모든 이미지 파일</translation>
+    </message>
 </context>
 </TS>

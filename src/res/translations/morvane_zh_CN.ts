@@ -529,5 +529,9 @@ System will use the default language!</source>
         <source>Exit</source>
         <translation>退出</translation>
     </message>
+    <message>
+        <source>All picture files</source>
+        <translation>所有图像文件</translation>
+    </message>
 </context>
 </TS>
