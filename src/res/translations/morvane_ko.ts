@@ -174,6 +174,10 @@
         <source>Enter an integer.</source>
         <translation>정수를 입력하십시오.</translation>
     </message>
+    <message>
+        <source>Choose a file type for the exported pictures.</source>
+        <translation>내보낼 이미지의 파일 형식을 선택하십시오.</translation>
+    </message>
 </context>
 <context>
     <name>QVStrings</name>

@@ -174,6 +174,10 @@
         <source>Enter an integer.</source>
         <translation>请输入整数。</translation>
     </message>
+    <message>
+        <source>Choose a file type for the exported pictures.</source>
+        <translation>请为导出的图像选择文件类型。</translation>
+    </message>
 </context>
 <context>
     <name>QVStrings</name>
