@@ -10,6 +10,7 @@
 #include "view/CChildFrame.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -49,6 +50,16 @@ CMorvaneApp::~CMorvaneApp()
         QCoreApplication::removeTranslator(m_pQtTranslator.get());
     if (s_pInstance == this)
         s_pInstance = nullptr;
+}
+
+void CMorvaneApp::DescribeCommandLine(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(LoadString(IDS_APP_TITLE));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("pictures"),
+                                 QCoreApplication::translate("main", "Pictures to open."),
+                                 QStringLiteral("[pictures...]"));
 }
 
 bool CMorvaneApp::InitInstance(const QStringList& files)

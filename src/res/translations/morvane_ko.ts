@@ -538,4 +538,11 @@ System will use the default language!</source>
         <translation>모든 이미지 파일</translation>
     </message>
 </context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Pictures to open.</source>
+        <translation>열 이미지 파일.</translation>
+    </message>
+</context>
 </TS>

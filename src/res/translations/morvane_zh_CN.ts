@@ -538,4 +538,11 @@ System will use the default language!</source>
         <translation>所有图像文件</translation>
     </message>
 </context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Pictures to open.</source>
+        <translation>要打开的图像文件。</translation>
+    </message>
+</context>
 </TS>
