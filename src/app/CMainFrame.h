@@ -72,6 +72,9 @@ public:
     bool OnCmdMsg(int id) override;
     bool HasCmdHandler(int id) const override;
     bool OnUpdateCmdUI(QVCmdUI& ui) override;
+    // No menu over the bars: the context bar is permanent, and the View menu
+    // shows and hides the bars.
+    QMenu* createPopupMenu() override { return nullptr; }
 
     int m_nCurrentTool = ID_TOOL_HAND;
     QVMenuBar* m_wndMenuBar = nullptr;

@@ -74,6 +74,7 @@ private slots:
     void regionToolsOnThePaletteNeedThreePoints();
     void radiusSliderSetsTheRadiusAndLabel();
     void barsToggleWithTheirViewItems();
+    void noMenuOverTheBarsHidesThem();
     void menusFollowTheActiveDocument();
     void saveAsWritesAndRenames();
     void saveAsFollowsTheChosenFilter_data();
@@ -556,6 +557,45 @@ void ApplicationTest::barsToggleWithTheirViewItems()
     // Menus show the real shortcuts.
     QCOMPARE(contextBar->shortcut().toString(), QStringLiteral("Ctrl+T"));
     QCOMPARE(Main()->Action(ID_FILE_SAVE_AS)->shortcut().toString(), QStringLiteral("Ctrl+Shift+S"));
+}
+
+void ApplicationTest::noMenuOverTheBarsHidesThem()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    ReactivateMain();
+    QWidget* port = child->m_pAfterView->viewport();
+    QTest::mouseClick(port, Qt::LeftButton, {}, port->rect().center());
+    // A right click on each bar: no menu comes up (one that did is closed
+    // and reported), and the bars stay.
+    Main()->m_wndPaletteDock->setFloating(false);
+    QTRY_VERIFY(!Main()->m_wndPaletteDock->isFloating());
+    for (QWidget* bar : {static_cast<QWidget*>(Main()->m_wndContextBar),
+                         static_cast<QWidget*>(Main()->menuBar()),
+                         static_cast<QWidget*>(Main()->m_wndPaletteDock->Caption())}) {
+        QString shown;
+        QTimer::singleShot(100, this, [&shown] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                for (QAction* action : popup->actions())
+                    shown += action->text() + QLatin1Char(' ');
+                popup->close();
+            }
+        });
+        const QPoint at(bar->width() - 4, bar->height() / 2);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+        QApplication::sendEvent(bar, &rightClick);
+        QTest::qWait(200);
+        QVERIFY2(shown.isEmpty(), qPrintable(shown));
+        QVERIFY(Main()->m_wndContextBar->isVisible());
+        QVERIFY(Main()->m_wndPaletteDock->isVisible());
+    }
+    Main()->m_wndPaletteDock->setFloating(true);
+    QVERIFY(Main()->createPopupMenu() == nullptr);
+    // The bar buttons leave the keyboard focus where it was.
+    QTest::mouseClick(Main()->m_wndContextBar->ButtonForCommand(ID_MODE_LEFT_RIGHT), Qt::LeftButton);
+    QCOMPARE(child->m_nDisplayMode, int(CChildFrame::DISPLAY_LEFT_RIGHT));
+    for (int id : {ID_MODE_BEFORE, ID_UNDO, ID_HELP_FILE})
+        QCOMPARE(Main()->m_wndContextBar->ButtonForCommand(id)->focusPolicy(), Qt::NoFocus);
 }
 
 void ApplicationTest::menusFollowTheActiveDocument()
