@@ -6,6 +6,7 @@
 #include "engine/image/QVClosedCurve.h"
 #include "res/QVArt.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -48,6 +49,26 @@ CMorvaneView::CMorvaneView(CMorvaneDoc* document, CChildFrame* frame, QWidget* p
     // Every pixel is painted by paintEvent.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    // The wheel neither scrolls nor zooms, over the scroll bars either.
+    horizontalScrollBar()->installEventFilter(this);
+    verticalScrollBar()->installEventFilter(this);
+}
+
+bool CMorvaneView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel &&
+        (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
+        event->accept();
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void CMorvaneView::keyPressEvent(QKeyEvent* event)
+{
+    // No key scrolls the picture (arrows, Page Up/Down, Home, End): only the
+    // scroll bars and the hand tool move it. The keys go on to the window.
+    event->ignore();
 }
 
 CMorvaneView::~CMorvaneView() = default;

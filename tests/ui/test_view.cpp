@@ -1280,14 +1280,36 @@ private slots:
                      {{0, 120}, Qt::NoModifier},
                      {{-120, 0}, Qt::NoModifier},
                      {{0, 120}, Qt::ControlModifier}};
-        for (const auto& turn : turns) {
-            QWheelEvent wheel(QPointF(at), QPointF(port->mapToGlobal(at)), QPoint(), turn.delta,
-                              Qt::NoButton, turn.modifiers, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(port, &wheel);
+        // Over the picture and over either scroll bar.
+        for (QWidget* target : {port, static_cast<QWidget*>(view->horizontalScrollBar()),
+                                static_cast<QWidget*>(view->verticalScrollBar())}) {
+            QVERIFY(target->isVisible());
+            const QPoint over = target == port ? at : target->rect().center();
+            for (const auto& turn : turns) {
+                QWheelEvent wheel(QPointF(over), QPointF(target->mapToGlobal(over)), QPoint(),
+                                  turn.delta, Qt::NoButton, turn.modifiers, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(target, &wheel);
+                Settle();
+                QCOMPARE(view->GetScrollPosition(), QPoint(100, 100));
+                QVERIFY(view->m_dZoom == 3.0);
+            }
+        }
+    }
+
+    void keysDoNotScroll()
+    {
+        CMorvaneView* view = OpenAt(QSize(400, 300), 3, QSize(580, 480), QPoint(100, 100));
+        QVERIFY(view);
+        QWidget* port = view->viewport();
+        QTest::mouseClick(port, Qt::LeftButton, {}, QPoint(200, 200));
+        QCOMPARE(QApplication::focusWidget(), view);
+        for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up, Qt::Key_PageDown,
+                            Qt::Key_PageUp, Qt::Key_Home, Qt::Key_End}) {
+            QTest::keyClick(view, key);
             Settle();
             QCOMPARE(view->GetScrollPosition(), QPoint(100, 100));
-            QVERIFY(view->m_dZoom == 3.0);
         }
+        QVERIFY(view->m_dZoom == 3.0);
     }
 
     // ---- history ----------------------------------------------------------------
