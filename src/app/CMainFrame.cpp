@@ -26,9 +26,12 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 CMainFrame* CMainFrame::s_pInstance = nullptr;
 
@@ -103,6 +106,12 @@ const CommandText kMenuTexts[] = {
     {ID_WINDOW_ARRANGE, QT_TRANSLATE_NOOP("CMainFrame", "Arrange Icons")},
 };
 
+// The icon in a tooltip, the room between it and the text, and the width at
+// which the prompt wraps.
+constexpr int kToolTipIconSize = 32;
+constexpr int kToolTipIconGap = 6;
+constexpr int kToolTipTextWidth = 200;
+
 // The palette's buttons and the context bar's, 0 standing for a separator.
 const QList<int> kPaletteButtons = {
     ID_TOOL_CIRCLE_STRETCH, ID_TOOL_CIRCLE_SHRINK, ID_TOOL_HAND, 0, ID_TOOL_REGION_STRETCH,
@@ -150,7 +159,34 @@ QString ToolTipFor(int id)
     const QString prompt = CommandPrompt(id);
     if (title.isEmpty())
         return prompt;
-    return QStringLiteral("<b>%1</b><hr>%2").arg(title.toHtmlEscaped(), prompt.toHtmlEscaped());
+    // The title in bold over a line and the prompt, the prompt wrapped at 200
+    // pixels; the command's icon, when it has one, at their left. The widths
+    // are fixed here: a tooltip sized by its own guess and then narrowed to a
+    // limit would cut its last lines off.
+    // Measured as the tooltip lays them out.
+    const auto naturalWidth = [](const QString& html) {
+        QTextDocument document;
+        document.setDefaultFont(QToolTip::font());
+        document.setDocumentMargin(0);
+        document.setHtml(html);
+        return int(std::ceil(document.idealWidth()));
+    };
+    const int textWidth =
+        std::max(naturalWidth(QStringLiteral("<b>%1</b>").arg(title.toHtmlEscaped())),
+                 std::min(naturalWidth(prompt.toHtmlEscaped()), kToolTipTextWidth));
+    const QString text = QStringLiteral("<td width=\"%1\"><b>%2</b><hr>%3</td>")
+                             .arg(textWidth)
+                             .arg(title.toHtmlEscaped(), prompt.toHtmlEscaped());
+    const QString icon = QVArt::CommandIconPath(id);
+    const QString picture =
+        icon.isEmpty() ? QString()
+                       : QStringLiteral("<td width=\"%2\" valign=\"top\"><img src=\"%1\" width=\"%2\" "
+                                        "height=\"%2\"></td><td width=\"%3\"></td>")
+                             .arg(icon)
+                             .arg(kToolTipIconSize)
+                             .arg(kToolTipIconGap);
+    return QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\"><tr>%1%2</tr></table>")
+        .arg(picture, text);
 }
 
 } // namespace

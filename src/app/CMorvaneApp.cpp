@@ -25,11 +25,12 @@ CMorvaneApp* CMorvaneApp::s_pInstance = nullptr;
 namespace {
 
 // Tooltips: a rounded box from white to a pale blue-grey, a dark green-grey
-// bold title over a line and the command's prompt, at most 200 pixels wide.
+// bold title over a line and the command's prompt, which the commands' tooltips
+// wrap at 200 pixels themselves (the icon stands beside it).
 const char* const kToolTipStyle =
     "QToolTip { color: rgb(61, 83, 80); border: 1px solid rgb(144, 149, 168); border-radius: 3px;"
     " background: qlineargradient(x1: 1, y1: 0, x2: 0, y2: 0, stop: 0 rgb(255, 255, 255),"
-    " stop: 1 rgb(228, 228, 240)); max-width: 200px; padding: 3px; }";
+    " stop: 1 rgb(228, 228, 240)); padding: 3px; }";
 
 const char* const kLanguageKey = "Settings/Language";
 

@@ -21,6 +21,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QListView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -31,6 +32,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include <cstring>
@@ -75,6 +77,7 @@ private slots:
     void radiusSliderSetsTheRadiusAndLabel();
     void barsToggleWithTheirViewItems();
     void noMenuOverTheBarsHidesThem();
+    void barTooltipsShowTheCommandsIcon();
     void menusFollowTheActiveDocument();
     void saveAsWritesAndRenames();
     void saveAsFollowsTheChosenFilter_data();
@@ -596,6 +599,51 @@ void ApplicationTest::noMenuOverTheBarsHidesThem()
     QCOMPARE(child->m_nDisplayMode, int(CChildFrame::DISPLAY_LEFT_RIGHT));
     for (int id : {ID_MODE_BEFORE, ID_UNDO, ID_HELP_FILE})
         QCOMPARE(Main()->m_wndContextBar->ButtonForCommand(id)->focusPolicy(), Qt::NoFocus);
+}
+
+void ApplicationTest::barTooltipsShowTheCommandsIcon()
+{
+    QVERIFY(OpenSample());
+    ReactivateMain();
+    const struct
+    {
+        QToolButton* button;
+        QString title;
+        QString prompt;
+    } bars[] = {{Main()->m_wndContextBar->ButtonForCommand(ID_MODE_AFTER), "After mode",
+                 "Only show the picture after"},
+                {Main()->m_wndPalette->ButtonForCommand(ID_TOOL_BLUR), "Blur Tool", "Blur the picture"},
+                {Main()->m_wndPalette->ButtonForCommand(ID_TOOL_POINT), "Control Point Editing Tool",
+                 "Use right mouse button to add a new point and use left mouse button to move the point"}};
+    for (const auto& bar : bars) {
+        QVERIFY(bar.button && bar.button->isVisible());
+        const QPoint at = bar.button->rect().center();
+        QHelpEvent help(QEvent::ToolTip, at, bar.button->mapToGlobal(at));
+        QApplication::sendEvent(bar.button, &help);
+        QLabel* tip = nullptr;
+        QTRY_VERIFY((tip = [] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (widget->inherits("QTipLabel") && widget->isVisible())
+                    return qobject_cast<QLabel*>(widget);
+            return static_cast<QLabel*>(nullptr);
+        }()));
+        // The bold title, the line and the prompt, as before.
+        QVERIFY(tip->text().contains(QStringLiteral("<b>%1</b><hr>%2").arg(bar.title, bar.prompt)));
+        // Beside them, at the left, the command's icon: its accent red shows
+        // nowhere else in a tooltip.
+        const QImage image = tip->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < std::min(image.width(), 48); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                red += pixel.red() > 140 && pixel.green() < 70 && pixel.blue() < 70;
+            }
+        QVERIFY2(red >= 10, qPrintable(QString::number(red)));
+        // The whole text shows: the tooltip is as high as its width needs.
+        QVERIFY(tip->height() >= tip->heightForWidth(tip->width()));
+        QToolTip::hideText();
+        QTRY_VERIFY(!tip->isVisible());
+    }
 }
 
 void ApplicationTest::menusFollowTheActiveDocument()
