@@ -104,6 +104,8 @@ const CommandText kMenuTexts[] = {
     {ID_WINDOW_CASCADE, QT_TRANSLATE_NOOP("CMainFrame", "Cascade")},
     {ID_WINDOW_TILE_HORZ, QT_TRANSLATE_NOOP("CMainFrame", "Tile")},
     {ID_WINDOW_ARRANGE, QT_TRANSLATE_NOOP("CMainFrame", "Arrange Icons")},
+    {ID_WINDOW_NEXT, QT_TRANSLATE_NOOP("CMainFrame", "Next Window")},
+    {ID_WINDOW_PREVIOUS, QT_TRANSLATE_NOOP("CMainFrame", "Previous Window")},
 };
 
 // The icon in a tooltip, the room between it and the text, and the width at
@@ -269,6 +271,10 @@ void CMainFrame::CreateActions()
     for (const CommandShortcut& s : kShortcuts)
         if (QAction* action = m_actions.value(s.id))
             action->setShortcut(s.keys);
+    // The desktop's keys for the next and previous document window
+    // (Ctrl+Tab and Ctrl+Shift+Tab among them).
+    m_actions.value(ID_WINDOW_NEXT)->setShortcuts(QKeySequence::NextChild);
+    m_actions.value(ID_WINDOW_PREVIOUS)->setShortcuts(QKeySequence::PreviousChild);
     for (int id : {ID_VIEW_PALETTE, ID_VIEW_CONTEXT_BAR})
         m_actions.value(id)->setCheckable(true);
 }
@@ -319,6 +325,12 @@ void CMainFrame::CreateMenus()
         auto* menu = new QMenu(tr("&Window"), this);
         for (int id : {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE})
             menu->addAction(m_actions.value(id));
+        menu->addSeparator();
+        menu->addAction(m_actions.value(ID_WINDOW_NEXT));
+        menu->addAction(m_actions.value(ID_WINDOW_PREVIOUS));
+        // The open document windows follow this separator.
+        menu->addSeparator();
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
         return menu;
     };
     m_menusNoDocument = {fileMenu(false), viewMenu(), helpMenu()};
@@ -362,6 +374,45 @@ void CMainFrame::FillRecentFiles(QMenu* menu, QAction* before)
         connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
         menu->insertAction(before, action);
     }
+}
+
+void CMainFrame::FillWindowList(QMenu* menu)
+{
+    for (QAction* action : menu->actions())
+        if (action->property("documentWindow").isValid())
+            menu->removeAction(action), action->deleteLater();
+    // Numbered in the order they were opened; the active one checked.
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* sub = windows[i];
+        const auto* child = qobject_cast<CChildFrame*>(sub->widget());
+        QString title = child ? child->ShownTitle() : sub->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* action = new QAction(i < kNumberedWindows ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
+                                                        : title,
+                                   menu);
+        action->setProperty("documentWindow", i);
+        action->setCheckable(true);
+        action->setChecked(sub == m_pMdiArea->activeSubWindow());
+        connect(action, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(sub)] {
+            if (sub)
+                m_pMdiArea->setActiveSubWindow(sub);
+        });
+        menu->addAction(action);
+    }
+}
+
+void CMainFrame::ActivateNeighbour(int step)
+{
+    // Round the windows in the order they were opened, whichever had the
+    // focus (the area's own Ctrl+Tab needs it in a document window).
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    const qsizetype current = windows.indexOf(m_pMdiArea->activeSubWindow());
+    const qsizetype count = windows.size();
+    const qsizetype next = current < 0 ? 0 : ((current + step) % count + count) % count;
+    m_pMdiArea->setActiveSubWindow(windows[next]);
 }
 
 void CMainFrame::CreateBars()
@@ -617,6 +668,10 @@ bool CMainFrame::OnUpdateCmdUI(QVCmdUI& ui)
         ui.SetCheck(bar && bar->isVisible());
         return true;
     }
+    if (ui.m_nID == ID_WINDOW_NEXT || ui.m_nID == ID_WINDOW_PREVIOUS) {
+        ui.Enable(m_pMdiArea->subWindowList().size() > 1);
+        return true;
+    }
     return false;
 }
 
@@ -624,7 +679,7 @@ bool CMainFrame::HasCmdHandler(int id) const
 {
     return (id >= ID_TOOL_FIRST && id <= ID_TOOL_RANGE_LAST) || id == ID_VIEW_PALETTE ||
            id == ID_VIEW_CONTEXT_BAR || id == ID_WINDOW_CASCADE || id == ID_WINDOW_TILE_HORZ ||
-           id == ID_WINDOW_ARRANGE;
+           id == ID_WINDOW_ARRANGE || id == ID_WINDOW_NEXT || id == ID_WINDOW_PREVIOUS;
 }
 
 bool CMainFrame::OnCmdMsg(int id)
@@ -646,6 +701,10 @@ bool CMainFrame::OnCmdMsg(int id)
         return true;
     case ID_WINDOW_ARRANGE:
         ArrangeIcons();
+        return true;
+    case ID_WINDOW_NEXT:
+    case ID_WINDOW_PREVIOUS:
+        ActivateNeighbour(id == ID_WINDOW_NEXT ? 1 : -1);
         return true;
     default:
         return false;

@@ -33,6 +33,8 @@ public:
     static constexpr int kRadiusMax = 1000;
     static constexpr int kSliderWidth = 150;
     static constexpr int kPaletteColumns = 3;
+    // The Window menu numbers this many document windows (1 to 9).
+    static constexpr int kNumberedWindows = 9;
     // How often command states are refreshed while the program is idle.
     static constexpr int kStateUpdateMs = 50;
     // Cascaded document windows take two thirds of the area each way.
@@ -100,6 +102,10 @@ private:
     void ShowMenuFor(bool documentOpen);
     void OnChildActivated();
     void FillRecentFiles(QMenu* menu, QAction* before);
+    // The open document windows at the end of the Window menu.
+    void FillWindowList(QMenu* menu);
+    // Activates the document window step places after the active one.
+    void ActivateNeighbour(int step);
     void ArrangeIcons();
     // Where the index-th cascaded document window goes, in area coordinates.
     QRect CascadePlace(int index) const;

@@ -43,6 +43,9 @@ enum QVCommandId : int {
     ID_LANGUAGE_CHINESE = 33806,
     ID_LANGUAGE_ENGLISH = 33807,
     ID_LANGUAGE_KOREAN = 33808,
+    // Switching between the document windows (Ctrl+Tab, Ctrl+Shift+Tab).
+    ID_WINDOW_NEXT = 33941,
+    ID_WINDOW_PREVIOUS = 33942,
 
     ID_FILE_OPEN = 57601,
     ID_FILE_CLOSE = 57602,

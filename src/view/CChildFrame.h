@@ -30,6 +30,8 @@ public:
     // The views read the document once it is loaded.
     void OnInitialUpdate();
     void SetDisplayMode(int mode);
+    // The title as the window shows it.
+    QString ShownTitle() const { return windowTitle(); }
     // The view that commands reach: the shown one in the single modes, the one
     // the user last pressed in the combined modes.
     CMorvaneView* GetActiveView() const { return m_pActiveView; }

@@ -95,6 +95,8 @@ private slots:
     void aPictureOpenedAfterAClickComesToTheFront();
     void hidingTheFocusedViewKeepsItsWindowActive();
     void cascadeAndTileGiveWindowsAUsefulSize();
+    void windowMenuListsTheWindows();
+    void ctrlTabGoesRoundTheWindows();
 
 private:
     CChildFrame* OpenSample();
@@ -1072,6 +1074,82 @@ void ApplicationTest::cascadeAndTileGiveWindowsAUsefulSize()
         for (QMdiSubWindow* other : tiles)
             QVERIFY(other == tile || !other->geometry().intersects(tile->geometry()));
     }
+}
+
+void ApplicationTest::windowMenuListsTheWindows()
+{
+    CChildFrame* first = OpenSample();
+    QVERIFY(first);
+    QVERIFY(m_app->OpenDocumentFile(MakePicture(QStringLiteral("a&b.png"), Qt::red)));
+    QVERIFY(m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green)));
+    ReactivateMain();
+    QMenuBar* bar = Main()->menuBar();
+    QAction* windowItem = nullptr;
+    for (QAction* item : bar->actions())
+        if (item->text() == QLatin1String("&Window"))
+            windowItem = item;
+    QVERIFY(windowItem);
+    QMenu* menu = windowItem->menu();
+    auto listed = [menu] {
+        QStringList entries;
+        for (QAction* action : menu->actions())
+            if (action->property("documentWindow").isValid())
+                entries << action->text() + (action->isChecked() ? QStringLiteral(" (checked)") : QString());
+        return entries;
+    };
+    auto open = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(windowItem).center());
+        return QTest::qWaitForWindowExposed(menu);
+    };
+    QVERIFY(open());
+    QCOMPARE(listed(), (QStringList{"&1 portrait.png @After", "&2 a&&b.png @After",
+                                    "&3 green.png @After (checked)"}));
+    // Picking one brings it to the front.
+    QAction* firstEntry = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->property("documentWindow").toInt() == 0 && action->property("documentWindow").isValid())
+            firstEntry = action;
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(firstEntry).center());
+    QTRY_COMPARE(Main()->ActiveChild(), first);
+    QVERIFY(open());
+    QCOMPARE(listed(), (QStringList{"&1 portrait.png @After (checked)", "&2 a&&b.png @After",
+                                    "&3 green.png @After"}));
+    menu->close();
+}
+
+void ApplicationTest::ctrlTabGoesRoundTheWindows()
+{
+    CChildFrame* first = OpenSample();
+    CChildFrame* second = m_app->OpenDocumentFile(MakePicture(QStringLiteral("red.png"), Qt::red));
+    CChildFrame* third = m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green));
+    QVERIFY(first && second && third);
+    ReactivateMain();
+    // The keyboard focus in the radius slider, away from the pictures.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    auto* sliderButton =
+        qobject_cast<QVToolBarSliderButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS));
+    QVToolbarSliderCtrl* slider = sliderButton->Slider();
+    QTRY_VERIFY(slider->isVisible());
+    slider->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), slider);
+    // Ctrl held down, Tab (or Shift+Tab) pressed, Ctrl let go, as a user does.
+    auto round = [this](bool back) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyPress(focus, Qt::Key_Control, Qt::ControlModifier);
+        const Qt::KeyboardModifiers modifiers =
+            back ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier;
+        QTest::keyClick(focus, back ? Qt::Key_Backtab : Qt::Key_Tab, modifiers);
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Control, Qt::NoModifier);
+        QCoreApplication::processEvents();
+        return Main()->ActiveChild();
+    };
+    QCOMPARE(Main()->ActiveChild(), third);
+    QCOMPARE(round(false), first);
+    QCOMPARE(round(false), second);
+    QCOMPARE(round(false), third);
+    QCOMPARE(round(true), second);
+    QCOMPARE(round(true), first);
+    QCOMPARE(round(true), third);
 }
 
 QTEST_MAIN(ApplicationTest)

@@ -91,6 +91,14 @@
         <source>Recent File</source>
         <translation>최근 파일</translation>
     </message>
+    <message>
+        <source>Next Window</source>
+        <translation>다음 창</translation>
+    </message>
+    <message>
+        <source>Previous Window</source>
+        <translation>이전 창</translation>
+    </message>
 </context>
 <context>
     <name>QVExportDlg</name>

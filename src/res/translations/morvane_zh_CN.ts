@@ -91,6 +91,14 @@
         <source>Recent File</source>
         <translation>最近的文件</translation>
     </message>
+    <message>
+        <source>Next Window</source>
+        <translation>下一个窗口</translation>
+    </message>
+    <message>
+        <source>Previous Window</source>
+        <translation>上一个窗口</translation>
+    </message>
 </context>
 <context>
     <name>QVExportDlg</name>
