@@ -20,11 +20,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTextDocument>
 #include <QTimer>
@@ -57,6 +59,7 @@ const CommandShortcut kShortcuts[] = {
     {ID_ZOOM_IN, QKeySequence(Qt::Key_I)},
     {ID_ZOOM_OUT, QKeySequence(Qt::Key_O)},
     {ID_UNZOOM, QKeySequence(Qt::Key_N)},
+    {ID_ZOOM_FIT, QKeySequence(Qt::CTRL | Qt::Key_0)},
     {ID_REGION_INTERSECT, QKeySequence(Qt::Key_A)},
     {ID_REGION_EXCLUDE, QKeySequence(Qt::Key_B)},
     {ID_REGION_COVER, QKeySequence(Qt::Key_C)},
@@ -130,7 +133,7 @@ const QList<int> kContextBarButtons = {
 // What a command is enabled for while the before view is active.
 bool AllowedInBeforeView(int id)
 {
-    return id == ID_TOOL_HAND || (id >= ID_ZOOM_IN && id <= ID_UNZOOM) ||
+    return id == ID_TOOL_HAND || (id >= ID_ZOOM_IN && id <= ID_UNZOOM) || id == ID_ZOOM_FIT ||
            (id >= ID_MODE_BEFORE && id <= ID_MODE_TOP_BOTTOM);
 }
 
@@ -214,6 +217,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     CreateActions();
     CreateMenus();
     CreateBars();
+    CreateStatusFields();
 
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnChildActivated);
     // Command states follow what happens; menus refresh them as they open.
@@ -306,6 +310,8 @@ void CMainFrame::CreateMenus()
         auto* menu = new QMenu(tr("&View"), this);
         menu->addAction(m_actions.value(ID_VIEW_PALETTE));
         menu->addAction(m_actions.value(ID_VIEW_CONTEXT_BAR));
+        menu->addSeparator();
+        menu->addAction(m_actions.value(ID_ZOOM_FIT));
         return menu;
     };
     auto helpMenu = [this] {
@@ -439,6 +445,38 @@ void CMainFrame::CreateBars()
     addDockWidget(Qt::LeftDockWidgetArea, m_wndPaletteDock);
     m_wndPaletteDock->setFloating(true);
     m_wndPaletteDock->move(frameGeometry().topLeft() + QPoint(30, 250));
+}
+
+void CMainFrame::CreateStatusFields()
+{
+    // The shown picture's size and zoom, always in view at the bottom right;
+    // the rest of the line shows the prompts of the commands under the mouse.
+    m_pSizeField = new QLabel(this);
+    m_pSizeField->setObjectName(QStringLiteral("SizeField"));
+    m_pZoomField = new QLabel(this);
+    m_pZoomField->setObjectName(QStringLiteral("ZoomField"));
+    m_pZoomField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Wide enough for "1600 %" so that the line does not jump while zooming.
+    m_pZoomField->setMinimumWidth(m_pZoomField->fontMetrics().horizontalAdvance(QStringLiteral("1600 %  ")));
+    statusBar()->addPermanentWidget(m_pSizeField);
+    statusBar()->addPermanentWidget(m_pZoomField);
+}
+
+void CMainFrame::UpdateStatusFields()
+{
+    const CChildFrame* child = ActiveChild();
+    const CMorvaneView* view = child ? child->GetActiveView() : nullptr;
+    const CMorvaneDoc* document = view ? view->GetDocument() : nullptr;
+    QString zoom, size;
+    if (document && !document->m_dibAfter.IsEmpty()) {
+        zoom = tr("%1 %").arg(qRound(view->m_dZoom * 100));
+        size = tr("%1 × %2").arg(document->m_dibAfter.GetWidth()).arg(document->m_dibAfter.GetHeight());
+    }
+    // Set only when they change: this runs many times a second.
+    if (m_pZoomField->text() != zoom)
+        m_pZoomField->setText(zoom);
+    if (m_pSizeField->text() != size)
+        m_pSizeField->setText(size);
 }
 
 void CMainFrame::ShowFloatingPalette(bool defaultPosition)
@@ -595,6 +633,7 @@ void CMainFrame::UpdateCommandStates()
     m_wndContextBar->SetButtonEnabled(ID_RADIUS, sliderEnabled);
     m_wndContextBar->SetButtonEnabled(ID_RADIUS_LABEL, CommandState(ID_RADIUS_LABEL).m_bEnabled);
     ApplyToolCommandStyles();
+    UpdateStatusFields();
 }
 
 bool CMainFrame::OnUpdateToolCommand(QVCmdUI& ui)

@@ -9,6 +9,7 @@
 
 class CChildFrame;
 class CMorvaneView;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -99,6 +100,9 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateBars();
+    void CreateStatusFields();
+    // The status line's zoom and picture size fields follow the active view.
+    void UpdateStatusFields();
     void ShowMenuFor(bool documentOpen);
     void OnChildActivated();
     void FillRecentFiles(QMenu* menu, QAction* before);
@@ -122,4 +126,6 @@ private:
     QVToolBarSliderButton* m_pRadiusSlider = nullptr;
     QVToolBarLabelButton* m_pRadiusLabel = nullptr;
     QTimer* m_pStateTimer = nullptr;
+    QLabel* m_pZoomField = nullptr;
+    QLabel* m_pSizeField = nullptr;
 };

@@ -17,6 +17,8 @@ enum QVCommandId : int {
     ID_ZOOM_IN = 33910,
     ID_ZOOM_OUT = 33911,
     ID_UNZOOM = 33912,
+    // The zoom that shows the whole picture.
+    ID_ZOOM_FIT = 33913,
     // Context bar: the radius slider and its label.
     ID_RADIUS = 33921,
     ID_RADIUS_LABEL = 33922,

@@ -92,6 +92,8 @@ const Command kCommands[] = {
      QT_TRANSLATE_NOOP("QVStrings", "ZoomOut Tool")},
     {33912, QT_TRANSLATE_NOOP("QVStrings", "Unzoom the picture"),
      QT_TRANSLATE_NOOP("QVStrings", "Unzoom Tool")},
+    {33913, QT_TRANSLATE_NOOP("QVStrings", "Show the whole picture in the window"),
+     QT_TRANSLATE_NOOP("QVStrings", "Fit in Window")},
     {33921, QT_TRANSLATE_NOOP("QVStrings", "Slide it to change the control radius"),
      QT_TRANSLATE_NOOP("QVStrings", "Radius Tool")},
     {33923, QT_TRANSLATE_NOOP("QVStrings", "Select the intersect region"),

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -199,6 +200,21 @@ void CMorvaneView::OnZoomOut()
 void CMorvaneView::OnUnzoom()
 {
     if (SetZoom(1))
+        SyncPartnerView();
+}
+
+void CMorvaneView::OnFitInWindow()
+{
+    const QVDIB* image = ShownImage();
+    if (!image || image->IsEmpty())
+        return;
+    // The viewport as large as it is without scroll bars: a fitted picture
+    // needs none. Any factor is taken, not only a step of the ladder, within
+    // the ladder's range; zoom in and out then step from it as usual.
+    const QSize room = maximumViewportSize();
+    const double fit = std::min(double(room.width()) / image->GetWidth(),
+                                double(room.height()) / image->GetHeight());
+    if (SetZoom(std::clamp(fit, kMinZoom, kMaxZoom)))
         SyncPartnerView();
 }
 
@@ -746,6 +762,7 @@ bool CMorvaneView::HasCmdHandler(int id) const
     case ID_ZOOM_IN:
     case ID_ZOOM_OUT:
     case ID_UNZOOM:
+    case ID_ZOOM_FIT:
     case ID_REGION_INTERSECT:
     case ID_REGION_EXCLUDE:
     case ID_REGION_COVER:
@@ -766,6 +783,7 @@ bool CMorvaneView::OnCmdMsg(int id)
     case ID_ZOOM_IN: OnZoomIn(); return true;
     case ID_ZOOM_OUT: OnZoomOut(); return true;
     case ID_UNZOOM: OnUnzoom(); return true;
+    case ID_ZOOM_FIT: OnFitInWindow(); return true;
     case ID_REGION_INTERSECT: OnIntersectRegion(); return true;
     case ID_REGION_EXCLUDE: OnExcludeRegion(); return true;
     case ID_REGION_COVER: OnCover(); return true;

@@ -29,6 +29,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -96,6 +97,7 @@ private slots:
     void hidingTheFocusedViewKeepsItsWindowActive();
     void cascadeAndTileGiveWindowsAUsefulSize();
     void windowMenuListsTheWindows();
+    void fitInWindowAndTheStatusLine();
     void ctrlTabGoesRoundTheWindows();
 
 private:
@@ -430,8 +432,10 @@ void ApplicationTest::beforeViewEnablesOnlyViewingCommands()
     Key(Qt::Key_A, Qt::ShiftModifier);
     QCOMPARE(child->m_nDisplayMode, int(CChildFrame::DISPLAY_BEFORE));
     QCOMPARE(child->GetActiveView(), child->m_pBeforeView);
+    // Fit in Window is a viewing command like the zoom steps.
     const QList<int> allowed = {ID_TOOL_HAND,   ID_ZOOM_IN,    ID_ZOOM_OUT,        ID_UNZOOM,
-                                ID_MODE_BEFORE, ID_MODE_AFTER, ID_MODE_LEFT_RIGHT, ID_MODE_TOP_BOTTOM};
+                                ID_ZOOM_FIT,    ID_MODE_BEFORE, ID_MODE_AFTER, ID_MODE_LEFT_RIGHT,
+                                ID_MODE_TOP_BOTTOM};
     for (int id = ID_TOOL_FIRST; id <= ID_TOOL_RANGE_LAST; ++id)
         if (QAction* action = Main()->Action(id))
             QCOMPARE(action->isEnabled(), allowed.contains(id));
@@ -1115,6 +1119,50 @@ void ApplicationTest::windowMenuListsTheWindows()
     QCOMPARE(listed(), (QStringList{"&1 portrait.png @After (checked)", "&2 a&&b.png @After",
                                     "&3 green.png @After"}));
     menu->close();
+}
+
+void ApplicationTest::fitInWindowAndTheStatusLine()
+{
+    auto field = [this](const char* name) {
+        const auto* label = Main()->statusBar()->findChild<QLabel*>(QLatin1String(name));
+        return label && label->isVisible() ? label->text() : QStringLiteral("(none)");
+    };
+    QCOMPARE(field("ZoomField"), QString());
+    QCOMPARE(field("SizeField"), QString());
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    ReactivateMain();
+    QCOMPARE(field("ZoomField"), QStringLiteral("100 %"));
+    QCOMPARE(field("SizeField"), QStringLiteral("512 × 512"));
+    Key(Qt::Key_O);
+    QCOMPARE(field("ZoomField"), QStringLiteral("90 %"));
+
+    // View > Fit in Window, with the mouse.
+    QMenuBar* bar = Main()->menuBar();
+    QAction* viewItem = bar->actions().value(1);
+    QCOMPARE(viewItem->text(), QStringLiteral("&View"));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(viewItem).center());
+    QMenu* menu = viewItem->menu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QAction* fit = Main()->Action(ID_ZOOM_FIT);
+    QVERIFY(menu->actions().contains(fit));
+    QCOMPARE(fit->text(), QStringLiteral("Fit in Window"));
+    QVERIFY(!fit->icon().isNull());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(fit).center());
+    CMorvaneView* view = child->m_pAfterView;
+    const QSize room = view->maximumViewportSize();
+    const double zoom = std::min(room.width(), room.height()) / 512.0;
+    QTRY_COMPARE(view->m_dZoom, zoom);
+    QCOMPARE(view->GetVisibleImageRect(), (QVRect{0, 0, 512, 512}));
+    QTRY_COMPARE(field("ZoomField"), QStringLiteral("%1 %").arg(qRound(zoom * 100)));
+
+    // A viewing command: it works in the before view too, by its key.
+    Key(Qt::Key_A, Qt::ShiftModifier);
+    Key(Qt::Key_N);
+    QCOMPARE(field("ZoomField"), QStringLiteral("100 %"));
+    Key(Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(child->m_pBeforeView->m_dZoom, zoom);
+    QCOMPARE(field("ZoomField"), QStringLiteral("%1 %").arg(qRound(zoom * 100)));
 }
 
 void ApplicationTest::ctrlTabGoesRoundTheWindows()

@@ -495,6 +495,53 @@ private slots:
         QCOMPARE(view->m_dZoom, expected);
     }
 
+    void fitInWindowShowsTheWholePicture_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<double>("zoom");
+        // Width decides: 700 / 3000 below 500 / 2000.
+        QTest::newRow("big photo") << QSize(3000, 2000) << QSize(700, 500) << 1 << 700.0 / 3000;
+        QTest::newRow("height decides") << QSize(1000, 2000) << QSize(700, 500) << 1 << 0.25;
+        QTest::newRow("small picture") << QSize(100, 50) << QSize(700, 500) << 1 << 7.0;
+        QTest::newRow("tiny picture, up to 16") << QSize(10, 10) << QSize(700, 500) << 1 << 16.0;
+        QTest::newRow("very wide, down to 0.1") << QSize(9000, 20) << QSize(700, 500) << 1 << 0.1;
+        // Side by side: each view has half the width.
+        QTest::newRow("left right") << QSize(3000, 2000) << QSize(700, 500) << 2 << 350.0 / 3000;
+    }
+
+    void fitInWindowShowsTheWholePicture()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, client);
+        QFETCH(int, mode);
+        QFETCH(double, zoom);
+        QVERIFY(Open(picture, client));
+        QVERIFY(Mode(ID_MODE_BEFORE + mode));
+        CMorvaneView* view = AfterView();
+        // From a zoom with scroll bars, scrolled.
+        QVERIFY(view->SetZoom(2));
+        Settle();
+        view->ScrollToPosition(QPoint(50, 30));
+        QVERIFY(view->OnCmdMsg(ID_ZOOM_FIT));
+        Settle();
+        QCOMPARE(view->m_dZoom, zoom);
+        if (zoom > CMorvaneView::kMinZoom) {
+            // Nothing left to scroll: the whole picture is in view.
+            QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+            QCOMPARE(view->verticalScrollBar()->maximum(), 0);
+            QCOMPARE(view->GetVisibleImageRect(), (QVRect{0, 0, picture.width(), picture.height()}));
+        }
+        if (mode == 2)
+            QCOMPARE(BeforeView()->m_dZoom, zoom);
+        // The ladder itself is unchanged: zoom in steps from the fitted factor.
+        if (zoom < 1) {
+            view->OnZoomIn();
+            QCOMPARE(view->m_dZoom, zoom + 0.1);
+        }
+    }
+
     void setZoomAcceptsOnlyUpTo16_data()
     {
         QTest::addColumn<double>("zoom");

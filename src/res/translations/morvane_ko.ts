@@ -99,6 +99,14 @@
         <source>Previous Window</source>
         <translation>이전 창</translation>
     </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1%</translation>
+    </message>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
 </context>
 <context>
     <name>QVExportDlg</name>
@@ -544,6 +552,14 @@ System will use the default language!</source>
     <message>
         <source>All picture files</source>
         <translation>모든 이미지 파일</translation>
+    </message>
+    <message>
+        <source>Show the whole picture in the window</source>
+        <translation>창에 이미지 전체를 표시합니다</translation>
+    </message>
+    <message>
+        <source>Fit in Window</source>
+        <translation>창에 맞추기</translation>
     </message>
 </context>
 <context>

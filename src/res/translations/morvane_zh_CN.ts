@@ -99,6 +99,14 @@
         <source>Previous Window</source>
         <translation>上一个窗口</translation>
     </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
 </context>
 <context>
     <name>QVExportDlg</name>
@@ -544,6 +552,14 @@ System will use the default language!</source>
     <message>
         <source>All picture files</source>
         <translation>所有图像文件</translation>
+    </message>
+    <message>
+        <source>Show the whole picture in the window</source>
+        <translation>在窗口中显示整幅图像</translation>
+    </message>
+    <message>
+        <source>Fit in Window</source>
+        <translation>适合窗口</translation>
     </message>
 </context>
 <context>
