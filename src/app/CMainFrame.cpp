@@ -68,6 +68,8 @@ const CommandShortcut kShortcuts[] = {
     {ID_RESET, QKeySequence(Qt::CTRL | Qt::Key_R)},
     {ID_UNDO, QKeySequence(Qt::CTRL | Qt::Key_Z)},
     {ID_REDO, QKeySequence(Qt::CTRL | Qt::Key_F)},
+    {ID_RADIUS_SMALLER, QKeySequence(Qt::Key_BracketLeft)},
+    {ID_RADIUS_LARGER, QKeySequence(Qt::Key_BracketRight)},
     {ID_MODE_BEFORE, QKeySequence(Qt::SHIFT | Qt::Key_A)},
     {ID_MODE_AFTER, QKeySequence(Qt::SHIFT | Qt::Key_B)},
     {ID_MODE_LEFT_RIGHT, QKeySequence(Qt::SHIFT | Qt::Key_C)},
@@ -275,6 +277,14 @@ void CMainFrame::CreateActions()
     for (const CommandShortcut& s : kShortcuts)
         if (QAction* action = m_actions.value(s.id))
             action->setShortcut(s.keys);
+    // Redo answers the keys other programs use for it as well.
+    m_actions.value(ID_REDO)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F),
+                                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                             QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // The languages are checked: the one the program speaks (or will speak
+    // after a restart, once chosen).
+    for (int id : {ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_KOREAN})
+        m_actions.value(id)->setCheckable(true);
     // The desktop's keys for the next and previous document window
     // (Ctrl+Tab and Ctrl+Shift+Tab among them).
     m_actions.value(ID_WINDOW_NEXT)->setShortcuts(QKeySequence::NextChild);
@@ -479,6 +489,25 @@ void CMainFrame::UpdateStatusFields()
         m_pSizeField->setText(size);
 }
 
+void CMainFrame::UpdateModifiedMarks()
+{
+    // Each window's title marks a modified document, whatever changed it
+    // (strokes, undo, saving), as the frame's titles are kept up to date.
+    for (QMdiSubWindow* sub : m_pMdiArea->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(sub->widget());
+        const bool modified = child && child->GetDocument() && child->GetDocument()->IsModified();
+        if (child && child->isWindowModified() != modified)
+            child->setWindowModified(modified);
+    }
+    // A maximised window's title stands in the main window's, and with it
+    // its mark.
+    const CChildFrame* active = ActiveChild();
+    const bool mark = active && active->isWindowModified() &&
+                      windowTitle().contains(QLatin1String(CChildFrame::kModifiedMark));
+    if (isWindowModified() != mark)
+        setWindowModified(mark);
+}
+
 void CMainFrame::ShowFloatingPalette(bool defaultPosition)
 {
     if (!m_wndPaletteDock->isFloating() || !m_wndPaletteDock->isVisible())
@@ -634,6 +663,7 @@ void CMainFrame::UpdateCommandStates()
     m_wndContextBar->SetButtonEnabled(ID_RADIUS_LABEL, CommandState(ID_RADIUS_LABEL).m_bEnabled);
     ApplyToolCommandStyles();
     UpdateStatusFields();
+    UpdateModifiedMarks();
 }
 
 bool CMainFrame::OnUpdateToolCommand(QVCmdUI& ui)
@@ -723,6 +753,10 @@ bool CMainFrame::HasCmdHandler(int id) const
 
 bool CMainFrame::OnCmdMsg(int id)
 {
+    if (id == ID_RADIUS_SMALLER || id == ID_RADIUS_LARGER) {
+        StepRadius(id == ID_RADIUS_LARGER ? 1 : -1);
+        return true;
+    }
     if (id >= ID_TOOL_FIRST && id <= ID_TOOL_RANGE_LAST) {
         OnToolCommand(id);
         return true;
@@ -832,6 +866,22 @@ void CMainFrame::ApplyRadius(int position)
         m_wndContextBar->repaint();
         RefreshAfterView();
     }
+}
+
+void CMainFrame::StepRadius(int direction)
+{
+    QVToolbarSliderCtrl* slider = m_pRadiusSlider ? m_pRadiusSlider->Slider() : nullptr;
+    if (!slider)
+        return;
+    // A tenth of the radius, at least one pixel, within the slider's range.
+    const int step = std::max(1, slider->value() / kRadiusStepDivisor);
+    const int value = std::clamp(slider->value() + direction * step, slider->minimum(), slider->maximum());
+    if (value == slider->value())
+        return;
+    // As the slider's own keys move it: the context bar hears the move and
+    // hands the radius to the active after view, then the button notifies.
+    slider->setValue(value);
+    m_pRadiusSlider->SetValue(value, true);
 }
 
 void CMainFrame::OnViewBar(int id)

@@ -33,6 +33,8 @@ public:
     static constexpr int kRadiusMin = 1;
     static constexpr int kRadiusMax = 1000;
     static constexpr int kSliderWidth = 150;
+    // "[" and "]" change the radius by a tenth of it.
+    static constexpr int kRadiusStepDivisor = 10;
     static constexpr int kPaletteColumns = 3;
     // The Window menu numbers this many document windows (1 to 9).
     static constexpr int kNumberedWindows = 9;
@@ -65,6 +67,8 @@ public:
 
     virtual bool InitContextBar();
     void ApplyRadius(int position);
+    // The radius a step smaller (-1) or larger (1) through the slider.
+    void StepRadius(int direction);
     void RefreshAfterView();
     void OnToolCommand(int id);
     void OnViewBar(int id);
@@ -103,6 +107,8 @@ private:
     void CreateStatusFields();
     // The status line's zoom and picture size fields follow the active view.
     void UpdateStatusFields();
+    // The "*" of modified documents in the windows' titles.
+    void UpdateModifiedMarks();
     void ShowMenuFor(bool documentOpen);
     void OnChildActivated();
     void FillRecentFiles(QMenu* menu, QAction* before);

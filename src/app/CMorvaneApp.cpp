@@ -257,6 +257,7 @@ bool CMorvaneApp::LoadLanguage()
     }
     QCoreApplication::installTranslator(translator.get());
     m_hLangResource = std::move(translator);
+    m_strLanguage = locale;
     // Qt's own texts (file dialog, message box buttons) in the same language.
     auto qt = std::make_unique<QTranslator>();
     if (qt->load(QStringLiteral("qtbase_") + locale,
@@ -278,7 +279,22 @@ bool CMorvaneApp::SetLanguage(const QString& libraryPath)
         return false;
     }
     m_bLanguageChanged = true;
+    if (!LanguageLocale(libraryPath).isEmpty())
+        m_strLanguage = LanguageLocale(libraryPath);
     QVMessageBox::Show(parent, LoadString(IDS_LANGUAGE_CHANGED), QMessageBox::Information);
+    return true;
+}
+
+bool CMorvaneApp::OnUpdateCmdUI(QVCmdUI& ui)
+{
+    const char* locale = ui.m_nID == ID_LANGUAGE_CHINESE   ? "zh_CN"
+                         : ui.m_nID == ID_LANGUAGE_ENGLISH ? "en"
+                         : ui.m_nID == ID_LANGUAGE_KOREAN  ? "ko"
+                                                           : nullptr;
+    if (!locale)
+        return false;
+    ui.Enable(true);
+    ui.SetCheck(m_strLanguage == QLatin1String(locale));
     return true;
 }
 

@@ -67,6 +67,11 @@ public:
 
     bool OnCmdMsg(int id) override;
     bool HasCmdHandler(int id) const override;
+    // The language commands are checked for the current language.
+    bool OnUpdateCmdUI(QVCmdUI& ui) override;
+    // The locale the program speaks ("en" built in), or the one chosen for the
+    // next start since.
+    QString CurrentLanguage() const { return m_strLanguage; }
 
     bool m_bLanguageChanged = false;
     // The translation of the chosen language, when one is loaded.
@@ -84,6 +89,7 @@ private:
     static CMorvaneApp* s_pInstance;
     CMainFrame* m_pMainFrame = nullptr;
     QStringList m_recentFiles;
+    QString m_strLanguage = QStringLiteral("en");
     std::unique_ptr<QTranslator> m_pQtTranslator;
     std::unique_ptr<QVSplashWnd> m_pSplash;
 };

@@ -19,6 +19,9 @@ enum QVCommandId : int {
     ID_UNZOOM = 33912,
     // The zoom that shows the whole picture.
     ID_ZOOM_FIT = 33913,
+    // "[" and "]": the brush radius 10 % smaller or larger, as the slider sets it.
+    ID_RADIUS_SMALLER = 33914,
+    ID_RADIUS_LARGER = 33915,
     // Context bar: the radius slider and its label.
     ID_RADIUS = 33921,
     ID_RADIUS_LABEL = 33922,

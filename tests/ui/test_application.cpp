@@ -70,6 +70,7 @@ private slots:
     void toolsByKeyShowTheirOptions();
     void paletteClickChoosesTheTool();
     void strokeChangesOnlyTheCircleAsTheEngineDoes();
+    void undoRedoAndResetByKey_data();
     void undoRedoAndResetByKey();
     void beforeViewEnablesOnlyViewingCommands();
     void displayModesByKey_data();
@@ -99,6 +100,9 @@ private slots:
     void windowMenuListsTheWindows();
     void fitInWindowAndTheStatusLine();
     void ctrlTabGoesRoundTheWindows();
+    void titlesMarkModifiedDocuments();
+    void languageMenuChecksTheCurrentLanguage();
+    void bracketsStepTheRadiusThroughTheSlider();
 
 private:
     CChildFrame* OpenSample();
@@ -270,7 +274,7 @@ void ApplicationTest::openingShowsTheAfterViewAndOneSnapshot()
 {
     CChildFrame* child = OpenSample();
     QVERIFY(child);
-    QCOMPARE(child->windowTitle(), QStringLiteral("portrait.png @After"));
+    QCOMPARE(child->ShownTitle(), QStringLiteral("portrait.png @After"));
     QVERIFY(child->m_pAfterView->isVisible());
     QVERIFY(!child->m_pBeforeView->isVisible());
     QCOMPARE(child->GetActiveView(), child->m_pAfterView);
@@ -398,8 +402,20 @@ void ApplicationTest::strokeChangesOnlyTheCircleAsTheEngineDoes()
     QTRY_VERIFY(Main()->m_wndContextBar->IsButtonEnabled(ID_UNDO));
 }
 
+void ApplicationTest::undoRedoAndResetByKey_data()
+{
+    // Redo's own key and the two other programs use for it.
+    QTest::addColumn<int>("redoKey");
+    QTest::addColumn<int>("redoModifiers");
+    QTest::newRow("Ctrl+F") << int(Qt::Key_F) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+Shift+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("Ctrl+Y") << int(Qt::Key_Y) << int(Qt::ControlModifier);
+}
+
 void ApplicationTest::undoRedoAndResetByKey()
 {
+    QFETCH(int, redoKey);
+    QFETCH(int, redoModifiers);
     CChildFrame* child = OpenSample();
     QVERIFY(child);
     CMorvaneDoc* doc = child->GetDocument();
@@ -414,8 +430,10 @@ void ApplicationTest::undoRedoAndResetByKey()
     QVERIFY(SamePixels(child->m_pAfterView->m_dibShow, doc->m_dibBefore));
     QVERIFY(Main()->m_wndContextBar->IsButtonEnabled(ID_REDO));
     QVERIFY(!Main()->m_wndContextBar->IsButtonEnabled(ID_UNDO));
-    Key(Qt::Key_F, Qt::ControlModifier);
+    Key(redoKey, Qt::KeyboardModifiers(redoModifiers));
     QVERIFY(SamePixels(doc->m_dibAfter, stroked));
+    // Menus and tooltips name the first of Redo's keys.
+    QCOMPARE(Main()->Action(ID_REDO)->shortcut().toString(), QStringLiteral("Ctrl+F"));
     // Reset is a step of its own, undone like any other.
     Key(Qt::Key_R, Qt::ControlModifier);
     QVERIFY(SamePixels(doc->m_dibAfter, doc->m_dibBefore));
@@ -469,7 +487,7 @@ void ApplicationTest::displayModesByKey()
     Key(Qt::Key_C, Qt::ShiftModifier); // from a combined mode
     Key(key, Qt::ShiftModifier);
     QCOMPARE(child->m_nDisplayMode, mode);
-    QCOMPARE(child->windowTitle(), title);
+    QCOMPARE(child->ShownTitle(), title);
     QCOMPARE(child->m_pBeforeView->isVisible(), mode != 1);
     QCOMPARE(child->m_pAfterView->isVisible(), mode != 0);
     for (int m = 0; m < 4; ++m)
@@ -688,7 +706,7 @@ void ApplicationTest::saveAsWritesAndRenames()
     QVERIFY(QFileInfo::exists(target));
     QVERIFY(!doc->IsModified());
     QCOMPARE(doc->GetPathName(), target);
-    QCOMPARE(child->windowTitle(), QStringLiteral("result.png @After"));
+    QCOMPARE(child->ShownTitle(), QStringLiteral("result.png @After"));
     QVERIFY(m_app->RecentFiles().startsWith(target));
 
     QVDIB reopened;
@@ -808,7 +826,8 @@ void ApplicationTest::saveFailureKeepsTheDocumentAsItWas()
     QVERIFY(!QFileInfo::exists(target));
     QVERIFY(doc->IsModified());
     QCOMPARE(doc->GetPathName(), path);
-    QCOMPARE(child->windowTitle(), QStringLiteral("portrait.png @After"));
+    // Still the old name, still marked as modified.
+    QCOMPARE(child->ShownTitle(), QStringLiteral("portrait.png* @After"));
 }
 
 void ApplicationTest::openFailureShowsTheMessage()
@@ -852,7 +871,7 @@ void ApplicationTest::droppedFilesOpen()
     QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Main(), &drop);
     QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
-    QCOMPARE(Main()->ActiveChild()->windowTitle(), QStringLiteral("portrait.png @After"));
+    QCOMPARE(Main()->ActiveChild()->ShownTitle(), QStringLiteral("portrait.png @After"));
 }
 
 void ApplicationTest::closeAsksToSaveChanges()
@@ -996,7 +1015,7 @@ void ApplicationTest::aPictureOpenedAfterAClickComesToTheFront()
     QCOMPARE(Main()->MdiArea()->subWindowList(QMdiArea::StackingOrder).constLast()->widget(),
              second);
     QCOMPARE(QApplication::focusWidget(), second->GetActiveView());
-    QTRY_VERIFY(Main()->windowTitle().contains(QStringLiteral("blue.png @After")));
+    QTRY_VERIFY(Main()->windowHandle()->title().contains(QStringLiteral("blue.png @After")));
 
     // Save As writes the picture in front.
     const QString target = m_files.filePath(QStringLiteral("saved-%1.png").arg(QTest::currentDataTag()));
@@ -1198,6 +1217,109 @@ void ApplicationTest::ctrlTabGoesRoundTheWindows()
     QCOMPARE(round(true), second);
     QCOMPARE(round(true), first);
     QCOMPARE(round(true), third);
+}
+
+void ApplicationTest::titlesMarkModifiedDocuments()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    ReactivateMain();
+    CMorvaneDoc* doc = child->GetDocument();
+    QCOMPARE(child->ShownTitle(), QStringLiteral("portrait.png @After"));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    const QPoint c = child->m_pAfterView->viewport()->rect().center();
+    Drag(child->m_pAfterView, c, c + QPoint(30, 10));
+    QVERIFY(doc->IsModified());
+    // The window's title and, the window being maximised, the main window's.
+    QTRY_COMPARE(child->ShownTitle(), QStringLiteral("portrait.png* @After"));
+    QVERIFY(child->isWindowModified());
+    QVERIFY(Main()->ActiveChild()->parentWidget()->isMaximized());
+    QTRY_VERIFY2(Main()->windowHandle()->title().contains(QStringLiteral("[portrait.png* @After]")),
+                 qPrintable(Main()->windowHandle()->title()));
+    Key(Qt::Key_C, Qt::ShiftModifier);
+    QCOMPARE(child->ShownTitle(), QStringLiteral("portrait.png* @Combined"));
+
+    // Saved: no mark.
+    const QString target = m_files.filePath(QStringLiteral("marked.png"));
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.selectFile(target);
+        return true;
+    });
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(!doc->IsModified());
+    QTRY_COMPARE(child->ShownTitle(), QStringLiteral("marked.png @Combined"));
+    QTRY_VERIFY2(Main()->windowHandle()->title().contains(QStringLiteral("[marked.png @Combined]")),
+                 qPrintable(Main()->windowHandle()->title()));
+
+    // A "[*]" in the name itself shows as it is.
+    doc->SetTitle(QStringLiteral("odd[*].png"));
+    QCOMPARE(child->ShownTitle(), QStringLiteral("odd[*].png @Combined"));
+    doc->SetModifiedFlag(true);
+    QTRY_COMPARE(child->ShownTitle(), QStringLiteral("odd[*].png* @Combined"));
+}
+
+void ApplicationTest::languageMenuChecksTheCurrentLanguage()
+{
+    auto checked = [this] {
+        Main()->UpdateCommandStates();
+        QList<int> ids;
+        for (int id : {ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_KOREAN})
+            if (Main()->Action(id)->isCheckable() && Main()->Action(id)->isChecked())
+                ids << id;
+        return ids;
+    };
+    // The built-in English, with or without a document.
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_ENGLISH});
+    QVERIFY(OpenSample());
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_ENGLISH});
+    // The choice for the next start is the one checked.
+    Main()->Action(ID_LANGUAGE_KOREAN)->trigger();
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_KOREAN});
+    Main()->Action(ID_LANGUAGE_KOREAN)->trigger(); // a second click does not clear it
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_KOREAN});
+    Main()->Action(ID_LANGUAGE_ENGLISH)->trigger();
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_ENGLISH});
+    QCOMPARE(QSettings().value(QStringLiteral("Settings/Language")).toString(),
+             QStringLiteral("Language\\English.dll"));
+    m_app->m_bLanguageChanged = false;
+}
+
+void ApplicationTest::bracketsStepTheRadiusThroughTheSlider()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    CMorvaneView* view = child->m_pAfterView;
+    Key(Qt::Key_A, Qt::ControlModifier);
+    auto* sliderButton =
+        qobject_cast<QVToolBarSliderButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS));
+    QVToolbarSliderCtrl* slider = sliderButton->Slider();
+    auto* label =
+        qobject_cast<QVToolBarLabelButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS_LABEL));
+    // A tenth of the radius each step, at least one pixel, within 1 to 1000.
+    const struct
+    {
+        Qt::Key key;
+        int start;
+        int radius;
+    } steps[] = {{Qt::Key_BracketRight, 100, 110}, {Qt::Key_BracketRight, 110, 121},
+                 {Qt::Key_BracketLeft, 121, 109},  {Qt::Key_BracketLeft, 5, 4},
+                 {Qt::Key_BracketRight, 9, 10},     {Qt::Key_BracketLeft, 1, 1},
+                 {Qt::Key_BracketRight, 995, 1000}, {Qt::Key_BracketRight, 1000, 1000}};
+    for (const auto& step : steps) {
+        // The slider where the step starts, as the user left it.
+        if (slider->value() != step.start)
+            slider->setValue(step.start);
+        QCOMPARE(view->m_nRadius, step.start);
+        Key(step.key);
+        QCOMPARE(slider->value(), step.radius);
+        QCOMPARE(view->m_nRadius, step.radius);
+        QCOMPARE(label->Text(), QVToolBarLabelButton::FormatRadius(step.radius));
+    }
+    // Not while the before view is active, as the slider's own command.
+    Key(Qt::Key_A, Qt::ShiftModifier);
+    Key(Qt::Key_BracketLeft);
+    QCOMPARE(slider->value(), 1000);
 }
 
 QTEST_MAIN(ApplicationTest)

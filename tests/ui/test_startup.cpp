@@ -59,7 +59,7 @@ void StartupTest::commandLinePicturesOpenInWindowsOfTheirOwn()
 
     QStringList titles;
     for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
-        titles << sub->widget()->windowTitle();
+        titles << qobject_cast<CChildFrame*>(sub->widget())->ShownTitle();
     QCOMPARE(titles, (QStringList{"portrait.png @After", "second.png @After"}));
     QCOMPARE(messages, QStringList{QStringLiteral("Failed to open the file:\n") + missing});
     QVMessageBox::SetHook({});

@@ -717,7 +717,7 @@ private slots:
         QVERIFY(AfterView()->isVisible());
         QVERIFY(!BeforeView()->isVisible());
         QCOMPARE(AfterView()->geometry(), QRect(0, 0, 600, 500));
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("portrait.jpg @After"));
+        QCOMPARE(m_frame->ShownTitle(), QStringLiteral("portrait.jpg @After"));
         QCOMPARE(m_frame->GetActiveView(), AfterView());
         QVERIFY(AfterView()->m_bAfter);
         QVERIFY(!BeforeView()->m_bAfter);
@@ -733,7 +733,7 @@ private slots:
 
         // Save As renames the document: the title follows.
         Doc()->SetTitle(QStringLiteral("face.png"));
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("face.png @After"));
+        QCOMPARE(m_frame->ShownTitle(), QStringLiteral("face.png @After"));
     }
 
     void displayModesLayOutTheViews_data()
@@ -779,7 +779,7 @@ private slots:
         QVERIFY(Mode(command == ID_MODE_BEFORE ? ID_MODE_TOP_BOTTOM : ID_MODE_BEFORE));
         QVERIFY(Mode(command));
         QCOMPARE(m_frame->m_nDisplayMode, command - ID_MODE_BEFORE);
-        QCOMPARE(m_frame->windowTitle(), kTitle + QStringLiteral(" @") + name);
+        QCOMPARE(m_frame->ShownTitle(), kTitle + QStringLiteral(" @") + name);
 
         for (int pass = 0; pass < 2; ++pass) {
             const QRect wantBefore = pass ? beforeResized : before;
@@ -794,7 +794,7 @@ private slots:
             m_frame->resize(resized);
             Settle();
         }
-        QCOMPARE(m_frame->windowTitle(), kTitle + QStringLiteral(" @") + name);
+        QCOMPARE(m_frame->ShownTitle(), kTitle + QStringLiteral(" @") + name);
     }
 
     void lastPressedViewIsActiveInCombinedModes()

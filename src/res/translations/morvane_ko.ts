@@ -561,6 +561,22 @@ System will use the default language!</source>
         <source>Fit in Window</source>
         <translation>창에 맞추기</translation>
     </message>
+    <message>
+        <source>Make the control radius a tenth smaller</source>
+        <translation>제어 반경을 10분의 1만큼 줄입니다</translation>
+    </message>
+    <message>
+        <source>Smaller Radius</source>
+        <translation>반경 줄이기</translation>
+    </message>
+    <message>
+        <source>Make the control radius a tenth larger</source>
+        <translation>제어 반경을 10분의 1만큼 늘립니다</translation>
+    </message>
+    <message>
+        <source>Larger Radius</source>
+        <translation>반경 늘리기</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

@@ -561,6 +561,22 @@ System will use the default language!</source>
         <source>Fit in Window</source>
         <translation>适合窗口</translation>
     </message>
+    <message>
+        <source>Make the control radius a tenth smaller</source>
+        <translation>将控制半径缩小十分之一</translation>
+    </message>
+    <message>
+        <source>Smaller Radius</source>
+        <translation>减小半径</translation>
+    </message>
+    <message>
+        <source>Make the control radius a tenth larger</source>
+        <translation>将控制半径增大十分之一</translation>
+    </message>
+    <message>
+        <source>Larger Radius</source>
+        <translation>增大半径</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
