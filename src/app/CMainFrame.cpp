@@ -288,7 +288,10 @@ void CMainFrame::CreateActions()
     // The desktop's keys for the next and previous document window
     // (Ctrl+Tab and Ctrl+Shift+Tab among them).
     m_actions.value(ID_WINDOW_NEXT)->setShortcuts(QKeySequence::NextChild);
-    m_actions.value(ID_WINDOW_PREVIOUS)->setShortcuts(QKeySequence::PreviousChild);
+    // Shift+Tab arrives as Backtab; the menu shows the keys as pressed.
+    QList<QKeySequence> previous = QKeySequence::keyBindings(QKeySequence::PreviousChild);
+    previous.prepend(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
+    m_actions.value(ID_WINDOW_PREVIOUS)->setShortcuts(previous);
     for (int id : {ID_VIEW_PALETTE, ID_VIEW_CONTEXT_BAR})
         m_actions.value(id)->setCheckable(true);
 }
