@@ -186,12 +186,13 @@ QString ToolTipFor(int id)
                              .arg(title.toHtmlEscaped(), prompt.toHtmlEscaped());
     const QString icon = QVArt::CommandIconPath(id);
     const QString picture =
-        icon.isEmpty() ? QString()
-                       : QStringLiteral("<td width=\"%2\" valign=\"top\"><img src=\"%1\" width=\"%2\" "
-                                        "height=\"%2\"></td><td width=\"%3\"></td>")
-                             .arg(icon)
-                             .arg(kToolTipIconSize)
-                             .arg(kToolTipIconGap);
+        icon.isEmpty()
+            ? QString()
+            : QStringLiteral("<td width=\"%2\" valign=\"top\"><img src=\"%1\" width=\"%2\" "
+                             "height=\"%2\"></td><td width=\"%3\"></td>")
+                  .arg(icon)
+                  .arg(kToolTipIconSize)
+                  .arg(kToolTipIconGap);
     return QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\"><tr>%1%2</tr></table>")
         .arg(picture, text);
 }
@@ -279,8 +280,8 @@ void CMainFrame::CreateActions()
             action->setShortcut(s.keys);
     // Redo answers the keys other programs use for it as well.
     m_actions.value(ID_REDO)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F),
-                                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                                             QKeySequence(Qt::CTRL | Qt::Key_Y)});
+                                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                            QKeySequence(Qt::CTRL | Qt::Key_Y)});
     // The languages are checked: the one the program speaks (or will speak
     // after a restart, once chosen).
     for (int id : {ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_KOREAN})
@@ -407,9 +408,8 @@ void CMainFrame::FillWindowList(QMenu* menu)
         const auto* child = qobject_cast<CChildFrame*>(sub->widget());
         QString title = child ? child->ShownTitle() : sub->windowTitle();
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        auto* action = new QAction(i < kNumberedWindows ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
-                                                        : title,
-                                   menu);
+        auto* action = new QAction(
+            i < kNumberedWindows ? QStringLiteral("&%1 %2").arg(i + 1).arg(title) : title, menu);
         action->setProperty("documentWindow", i);
         action->setCheckable(true);
         action->setChecked(sub == m_pMdiArea->activeSubWindow());
@@ -470,7 +470,8 @@ void CMainFrame::CreateStatusFields()
     m_pZoomField->setObjectName(QStringLiteral("ZoomField"));
     m_pZoomField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Wide enough for "1600 %" so that the line does not jump while zooming.
-    m_pZoomField->setMinimumWidth(m_pZoomField->fontMetrics().horizontalAdvance(QStringLiteral("1600 %  ")));
+    m_pZoomField->setMinimumWidth(
+        m_pZoomField->fontMetrics().horizontalAdvance(QStringLiteral("1600 %  ")));
     statusBar()->addPermanentWidget(m_pSizeField);
     statusBar()->addPermanentWidget(m_pZoomField);
 }
@@ -483,7 +484,9 @@ void CMainFrame::UpdateStatusFields()
     QString zoom, size;
     if (document && !document->m_dibAfter.IsEmpty()) {
         zoom = tr("%1 %").arg(qRound(view->m_dZoom * 100));
-        size = tr("%1 × %2").arg(document->m_dibAfter.GetWidth()).arg(document->m_dibAfter.GetHeight());
+        size = tr("%1 × %2")
+                   .arg(document->m_dibAfter.GetWidth())
+                   .arg(document->m_dibAfter.GetHeight());
     }
     // Set only when they change: this runs many times a second.
     if (m_pZoomField->text() != zoom)
@@ -878,7 +881,8 @@ void CMainFrame::StepRadius(int direction)
         return;
     // A tenth of the radius, at least one pixel, within the slider's range.
     const int step = std::max(1, slider->value() / kRadiusStepDivisor);
-    const int value = std::clamp(slider->value() + direction * step, slider->minimum(), slider->maximum());
+    const int value =
+        std::clamp(slider->value() + direction * step, slider->minimum(), slider->maximum());
     if (value == slider->value())
         return;
     // As the slider's own keys move it: the context bar hears the move and

@@ -91,7 +91,8 @@ bool QVDocManager::DoPromptFileName(QString& fileName, int titleId, bool openFil
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(openFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(openFileDialog ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    QStringList filters = NameFilters(LoadString(openFileDialog ? IDS_OPEN_FILTER : IDS_SAVE_FILTER));
+    QStringList filters =
+        NameFilters(LoadString(openFileDialog ? IDS_OPEN_FILTER : IDS_SAVE_FILTER));
     if (openFileDialog) {
         // Every picture the program reads, whatever the case of its extension,
         // before the program's own filters.
@@ -116,7 +117,8 @@ bool QVDocManager::DoPromptFileName(QString& fileName, int titleId, bool openFil
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                          [&dialog, filters](const QString& shown) {
                              for (const QString& filter : filters) {
-                                 if (filter != shown && !filter.startsWith(shown + QStringLiteral(" (")))
+                                 const QString shownWithPatterns = shown + QStringLiteral(" (");
+                                 if (filter != shown && !filter.startsWith(shownWithPatterns))
                                      continue;
                                  const QStringList extensions = FilterExtensions(filter);
                                  if (!extensions.isEmpty())

@@ -619,7 +619,8 @@ void ApplicationTest::noMenuOverTheBarsHidesThem()
     Main()->m_wndPaletteDock->setFloating(true);
     QVERIFY(Main()->createPopupMenu() == nullptr);
     // The bar buttons leave the keyboard focus where it was.
-    QTest::mouseClick(Main()->m_wndContextBar->ButtonForCommand(ID_MODE_LEFT_RIGHT), Qt::LeftButton);
+    QTest::mouseClick(Main()->m_wndContextBar->ButtonForCommand(ID_MODE_LEFT_RIGHT),
+                      Qt::LeftButton);
     QCOMPARE(child->m_nDisplayMode, int(CChildFrame::DISPLAY_LEFT_RIGHT));
     for (int id : {ID_MODE_BEFORE, ID_UNDO, ID_HELP_FILE})
         QCOMPARE(Main()->m_wndContextBar->ButtonForCommand(id)->focusPolicy(), Qt::NoFocus);
@@ -636,9 +637,12 @@ void ApplicationTest::barTooltipsShowTheCommandsIcon()
         QString prompt;
     } bars[] = {{Main()->m_wndContextBar->ButtonForCommand(ID_MODE_AFTER), "After mode",
                  "Only show the picture after"},
-                {Main()->m_wndPalette->ButtonForCommand(ID_TOOL_BLUR), "Blur Tool", "Blur the picture"},
-                {Main()->m_wndPalette->ButtonForCommand(ID_TOOL_POINT), "Control Point Editing Tool",
-                 "Use right mouse button to add a new point and use left mouse button to move the point"}};
+                {Main()->m_wndPalette->ButtonForCommand(ID_TOOL_BLUR), "Blur Tool",
+                 "Blur the picture"},
+                {Main()->m_wndPalette->ButtonForCommand(ID_TOOL_POINT),
+                 "Control Point Editing Tool",
+                 "Use right mouse button to add a new point and use left mouse button to move "
+                 "the point"}};
     for (const auto& bar : bars) {
         QVERIFY(bar.button && bar.button->isVisible());
         const QPoint at = bar.button->rect().center();
@@ -761,12 +765,11 @@ void ApplicationTest::saveAsFollowsTheChosenFilter()
             // The user picks the type in the list with the keyboard, then
             // types the name.
             auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            const int target = types->findText(chosen, Qt::MatchStartsWith);
             for (int i = 0; !chosen.isEmpty() && i < types->count() &&
                             !types->currentText().startsWith(chosen);
                  ++i)
-                QTest::keyClick(types, types->currentIndex() < types->findText(chosen, Qt::MatchStartsWith)
-                                           ? Qt::Key_Down
-                                           : Qt::Key_Up);
+                QTest::keyClick(types, types->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
             auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             edit->selectAll();
             QTest::keyClicks(edit, folder.filePath(typed));
@@ -1020,7 +1023,8 @@ void ApplicationTest::aPictureOpenedAfterAClickComesToTheFront()
     QTRY_VERIFY(Main()->windowHandle()->title().contains(QStringLiteral("blue.png @After")));
 
     // Save As writes the picture in front.
-    const QString target = m_files.filePath(QStringLiteral("saved-%1.png").arg(QTest::currentDataTag()));
+    const QString target =
+        m_files.filePath(QStringLiteral("saved-%1.png").arg(QTest::currentDataTag()));
     QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
         dialog.selectFile(target);
         return true;
@@ -1038,7 +1042,8 @@ void ApplicationTest::hidingTheFocusedViewKeepsItsWindowActive()
 {
     CChildFrame* first = OpenSample();
     QVERIFY(first);
-    CChildFrame* second = m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green));
+    CChildFrame* second =
+        m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green));
     QVERIFY(second);
     QVERIFY(QTest::qWaitForWindowExposed(second));
     QCOMPARE(Main()->ActiveChild(), second);
@@ -1059,8 +1064,10 @@ void ApplicationTest::hidingTheFocusedViewKeepsItsWindowActive()
 void ApplicationTest::cascadeAndTileGiveWindowsAUsefulSize()
 {
     QVERIFY(OpenSample());
-    for (const char* name : {"red.png", "green.png"})
-        QVERIFY(m_app->OpenDocumentFile(MakePicture(QLatin1String(name), QColor(QLatin1String(name).chopped(4)))));
+    for (const char* name : {"red.png", "green.png"}) {
+        const QColor colour(QLatin1String(name).chopped(4));
+        QVERIFY(m_app->OpenDocumentFile(MakePicture(QLatin1String(name), colour)));
+    }
     QMdiArea* area = Main()->MdiArea();
     QMdiSubWindow* active = area->activeSubWindow();
     const QSize client = area->viewport()->size();
@@ -1119,7 +1126,8 @@ void ApplicationTest::windowMenuListsTheWindows()
         QStringList entries;
         for (QAction* action : menu->actions())
             if (action->property("documentWindow").isValid())
-                entries << action->text() + (action->isChecked() ? QStringLiteral(" (checked)") : QString());
+                entries << action->text() +
+                               (action->isChecked() ? QStringLiteral(" (checked)") : QString());
         return entries;
     };
     auto open = [&] {
@@ -1131,9 +1139,11 @@ void ApplicationTest::windowMenuListsTheWindows()
                                     "&3 green.png @After (checked)"}));
     // Picking one brings it to the front.
     QAction* firstEntry = nullptr;
-    for (QAction* action : menu->actions())
-        if (action->property("documentWindow").toInt() == 0 && action->property("documentWindow").isValid())
+    for (QAction* action : menu->actions()) {
+        const QVariant index = action->property("documentWindow");
+        if (index.isValid() && index.toInt() == 0)
             firstEntry = action;
+    }
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(firstEntry).center());
     QTRY_COMPARE(Main()->ActiveChild(), first);
     QVERIFY(open());
@@ -1190,7 +1200,8 @@ void ApplicationTest::ctrlTabGoesRoundTheWindows()
 {
     CChildFrame* first = OpenSample();
     CChildFrame* second = m_app->OpenDocumentFile(MakePicture(QStringLiteral("red.png"), Qt::red));
-    CChildFrame* third = m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green));
+    CChildFrame* third =
+        m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green));
     QVERIFY(first && second && third);
     ReactivateMain();
     // The keyboard focus in the radius slider, away from the pictures.

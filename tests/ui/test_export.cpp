@@ -588,7 +588,8 @@ void ExportTest::aSecondExportToTheSameNameWritesNothing()
     m_messages.clear();
     Export([](QVExportDlg&) {});
     QCOMPARE(m_messages.size(), 1);
-    QCOMPARE(m_messages[0].text, QStringLiteral("Failed to create the folder:\n") + Output(QString()).chopped(1));
+    QCOMPARE(m_messages[0].text,
+             QStringLiteral("Failed to create the folder:\n") + Output(QString()).chopped(1));
     QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
     QVERIFY(!QFileInfo::exists(Output(QStringLiteral("face @After.PNG"))));
     QCOMPARE(QFileInfo(Output(QStringLiteral("face @Before.PNG"))).lastModified(), written);
