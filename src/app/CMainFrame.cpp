@@ -20,12 +20,20 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
+
+#include <algorithm>
+#include <cmath>
 
 CMainFrame* CMainFrame::s_pInstance = nullptr;
 
@@ -51,6 +59,7 @@ const CommandShortcut kShortcuts[] = {
     {ID_ZOOM_IN, QKeySequence(Qt::Key_I)},
     {ID_ZOOM_OUT, QKeySequence(Qt::Key_O)},
     {ID_UNZOOM, QKeySequence(Qt::Key_N)},
+    {ID_ZOOM_FIT, QKeySequence(Qt::CTRL | Qt::Key_0)},
     {ID_REGION_INTERSECT, QKeySequence(Qt::Key_A)},
     {ID_REGION_EXCLUDE, QKeySequence(Qt::Key_B)},
     {ID_REGION_COVER, QKeySequence(Qt::Key_C)},
@@ -59,6 +68,8 @@ const CommandShortcut kShortcuts[] = {
     {ID_RESET, QKeySequence(Qt::CTRL | Qt::Key_R)},
     {ID_UNDO, QKeySequence(Qt::CTRL | Qt::Key_Z)},
     {ID_REDO, QKeySequence(Qt::CTRL | Qt::Key_F)},
+    {ID_RADIUS_SMALLER, QKeySequence(Qt::Key_BracketLeft)},
+    {ID_RADIUS_LARGER, QKeySequence(Qt::Key_BracketRight)},
     {ID_MODE_BEFORE, QKeySequence(Qt::SHIFT | Qt::Key_A)},
     {ID_MODE_AFTER, QKeySequence(Qt::SHIFT | Qt::Key_B)},
     {ID_MODE_LEFT_RIGHT, QKeySequence(Qt::SHIFT | Qt::Key_C)},
@@ -98,7 +109,15 @@ const CommandText kMenuTexts[] = {
     {ID_WINDOW_CASCADE, QT_TRANSLATE_NOOP("CMainFrame", "Cascade")},
     {ID_WINDOW_TILE_HORZ, QT_TRANSLATE_NOOP("CMainFrame", "Tile")},
     {ID_WINDOW_ARRANGE, QT_TRANSLATE_NOOP("CMainFrame", "Arrange Icons")},
+    {ID_WINDOW_NEXT, QT_TRANSLATE_NOOP("CMainFrame", "Next Window")},
+    {ID_WINDOW_PREVIOUS, QT_TRANSLATE_NOOP("CMainFrame", "Previous Window")},
 };
+
+// The icon in a tooltip, the room between it and the text, and the width at
+// which the prompt wraps.
+constexpr int kToolTipIconSize = 32;
+constexpr int kToolTipIconGap = 6;
+constexpr int kToolTipTextWidth = 200;
 
 // The palette's buttons and the context bar's, 0 standing for a separator.
 const QList<int> kPaletteButtons = {
@@ -116,7 +135,7 @@ const QList<int> kContextBarButtons = {
 // What a command is enabled for while the before view is active.
 bool AllowedInBeforeView(int id)
 {
-    return id == ID_TOOL_HAND || (id >= ID_ZOOM_IN && id <= ID_UNZOOM) ||
+    return id == ID_TOOL_HAND || (id >= ID_ZOOM_IN && id <= ID_UNZOOM) || id == ID_ZOOM_FIT ||
            (id >= ID_MODE_BEFORE && id <= ID_MODE_TOP_BOTTOM);
 }
 
@@ -147,7 +166,35 @@ QString ToolTipFor(int id)
     const QString prompt = CommandPrompt(id);
     if (title.isEmpty())
         return prompt;
-    return QStringLiteral("<b>%1</b><hr>%2").arg(title.toHtmlEscaped(), prompt.toHtmlEscaped());
+    // The title in bold over a line and the prompt, the prompt wrapped at 200
+    // pixels; the command's icon, when it has one, at their left. The widths
+    // are fixed here: a tooltip sized by its own guess and then narrowed to a
+    // limit would cut its last lines off.
+    // Measured as the tooltip lays them out.
+    const auto naturalWidth = [](const QString& html) {
+        QTextDocument document;
+        document.setDefaultFont(QToolTip::font());
+        document.setDocumentMargin(0);
+        document.setHtml(html);
+        return int(std::ceil(document.idealWidth()));
+    };
+    const int textWidth =
+        std::max(naturalWidth(QStringLiteral("<b>%1</b>").arg(title.toHtmlEscaped())),
+                 std::min(naturalWidth(prompt.toHtmlEscaped()), kToolTipTextWidth));
+    const QString text = QStringLiteral("<td width=\"%1\"><b>%2</b><hr>%3</td>")
+                             .arg(textWidth)
+                             .arg(title.toHtmlEscaped(), prompt.toHtmlEscaped());
+    const QString icon = QVArt::CommandIconPath(id);
+    const QString picture =
+        icon.isEmpty()
+            ? QString()
+            : QStringLiteral("<td width=\"%2\" valign=\"top\"><img src=\"%1\" width=\"%2\" "
+                             "height=\"%2\"></td><td width=\"%3\"></td>")
+                  .arg(icon)
+                  .arg(kToolTipIconSize)
+                  .arg(kToolTipIconGap);
+    return QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\"><tr>%1%2</tr></table>")
+        .arg(picture, text);
 }
 
 } // namespace
@@ -173,11 +220,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     CreateActions();
     CreateMenus();
     CreateBars();
+    CreateStatusFields();
 
-    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
-        ShowMenuFor(ActiveChild() != nullptr);
-        UpdateCommandStates();
-    });
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnChildActivated);
     // Command states follow what happens; menus refresh them as they open.
     m_pStateTimer = new QTimer(this);
     connect(m_pStateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
@@ -233,6 +278,21 @@ void CMainFrame::CreateActions()
     for (const CommandShortcut& s : kShortcuts)
         if (QAction* action = m_actions.value(s.id))
             action->setShortcut(s.keys);
+    // Redo answers the keys other programs use for it as well.
+    m_actions.value(ID_REDO)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F),
+                                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                            QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // The languages are checked: the one the program speaks (or will speak
+    // after a restart, once chosen).
+    for (int id : {ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_KOREAN})
+        m_actions.value(id)->setCheckable(true);
+    // The desktop's keys for the next and previous document window
+    // (Ctrl+Tab and Ctrl+Shift+Tab among them).
+    m_actions.value(ID_WINDOW_NEXT)->setShortcuts(QKeySequence::NextChild);
+    // Shift+Tab arrives as Backtab; the menu shows the keys as pressed.
+    QList<QKeySequence> previous = QKeySequence::keyBindings(QKeySequence::PreviousChild);
+    previous.prepend(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
+    m_actions.value(ID_WINDOW_PREVIOUS)->setShortcuts(previous);
     for (int id : {ID_VIEW_PALETTE, ID_VIEW_CONTEXT_BAR})
         m_actions.value(id)->setCheckable(true);
 }
@@ -264,6 +324,8 @@ void CMainFrame::CreateMenus()
         auto* menu = new QMenu(tr("&View"), this);
         menu->addAction(m_actions.value(ID_VIEW_PALETTE));
         menu->addAction(m_actions.value(ID_VIEW_CONTEXT_BAR));
+        menu->addSeparator();
+        menu->addAction(m_actions.value(ID_ZOOM_FIT));
         return menu;
     };
     auto helpMenu = [this] {
@@ -283,6 +345,12 @@ void CMainFrame::CreateMenus()
         auto* menu = new QMenu(tr("&Window"), this);
         for (int id : {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE})
             menu->addAction(m_actions.value(id));
+        menu->addSeparator();
+        menu->addAction(m_actions.value(ID_WINDOW_NEXT));
+        menu->addAction(m_actions.value(ID_WINDOW_PREVIOUS));
+        // The open document windows follow this separator.
+        menu->addSeparator();
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
         return menu;
     };
     m_menusNoDocument = {fileMenu(false), viewMenu(), helpMenu()};
@@ -328,6 +396,44 @@ void CMainFrame::FillRecentFiles(QMenu* menu, QAction* before)
     }
 }
 
+void CMainFrame::FillWindowList(QMenu* menu)
+{
+    for (QAction* action : menu->actions())
+        if (action->property("documentWindow").isValid())
+            menu->removeAction(action), action->deleteLater();
+    // Numbered in the order they were opened; the active one checked.
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* sub = windows[i];
+        const auto* child = qobject_cast<CChildFrame*>(sub->widget());
+        QString title = child ? child->ShownTitle() : sub->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* action = new QAction(
+            i < kNumberedWindows ? QStringLiteral("&%1 %2").arg(i + 1).arg(title) : title, menu);
+        action->setProperty("documentWindow", i);
+        action->setCheckable(true);
+        action->setChecked(sub == m_pMdiArea->activeSubWindow());
+        connect(action, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(sub)] {
+            if (sub)
+                m_pMdiArea->setActiveSubWindow(sub);
+        });
+        menu->addAction(action);
+    }
+}
+
+void CMainFrame::ActivateNeighbour(int step)
+{
+    // Round the windows in the order they were opened, whichever had the
+    // focus (the area's own Ctrl+Tab needs it in a document window).
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    const qsizetype current = windows.indexOf(m_pMdiArea->activeSubWindow());
+    const qsizetype count = windows.size();
+    const qsizetype next = current < 0 ? 0 : ((current + step) % count + count) % count;
+    m_pMdiArea->setActiveSubWindow(windows[next]);
+}
+
 void CMainFrame::CreateBars()
 {
     m_wndContextBar = new QVContextBar(this);
@@ -352,6 +458,60 @@ void CMainFrame::CreateBars()
     addDockWidget(Qt::LeftDockWidgetArea, m_wndPaletteDock);
     m_wndPaletteDock->setFloating(true);
     m_wndPaletteDock->move(frameGeometry().topLeft() + QPoint(30, 250));
+}
+
+void CMainFrame::CreateStatusFields()
+{
+    // The shown picture's size and zoom, always in view at the bottom right;
+    // the rest of the line shows the prompts of the commands under the mouse.
+    m_pSizeField = new QLabel(this);
+    m_pSizeField->setObjectName(QStringLiteral("SizeField"));
+    m_pZoomField = new QLabel(this);
+    m_pZoomField->setObjectName(QStringLiteral("ZoomField"));
+    m_pZoomField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Wide enough for "1600 %" so that the line does not jump while zooming.
+    m_pZoomField->setMinimumWidth(
+        m_pZoomField->fontMetrics().horizontalAdvance(QStringLiteral("1600 %  ")));
+    statusBar()->addPermanentWidget(m_pSizeField);
+    statusBar()->addPermanentWidget(m_pZoomField);
+}
+
+void CMainFrame::UpdateStatusFields()
+{
+    const CChildFrame* child = ActiveChild();
+    const CMorvaneView* view = child ? child->GetActiveView() : nullptr;
+    const CMorvaneDoc* document = view ? view->GetDocument() : nullptr;
+    QString zoom, size;
+    if (document && !document->m_dibAfter.IsEmpty()) {
+        zoom = tr("%1 %").arg(qRound(view->m_dZoom * 100));
+        size = tr("%1 × %2")
+                   .arg(document->m_dibAfter.GetWidth())
+                   .arg(document->m_dibAfter.GetHeight());
+    }
+    // Set only when they change: this runs many times a second.
+    if (m_pZoomField->text() != zoom)
+        m_pZoomField->setText(zoom);
+    if (m_pSizeField->text() != size)
+        m_pSizeField->setText(size);
+}
+
+void CMainFrame::UpdateModifiedMarks()
+{
+    // Each window's title marks a modified document, whatever changed it
+    // (strokes, undo, saving), as the frame's titles are kept up to date.
+    for (QMdiSubWindow* sub : m_pMdiArea->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(sub->widget());
+        const bool modified = child && child->GetDocument() && child->GetDocument()->IsModified();
+        if (child && child->isWindowModified() != modified)
+            child->setWindowModified(modified);
+    }
+    // A maximised window's title stands in the main window's, and with it
+    // its mark.
+    const CChildFrame* active = ActiveChild();
+    const bool mark = active && active->isWindowModified() &&
+                      windowTitle().contains(QLatin1String(CChildFrame::kModifiedMark));
+    if (isWindowModified() != mark)
+        setWindowModified(mark);
 }
 
 void CMainFrame::ShowFloatingPalette(bool defaultPosition)
@@ -417,14 +577,29 @@ QMdiSubWindow* CMainFrame::AddChild(CChildFrame* child)
         view->SetCurrentTool(m_nCurrentTool);
         connect(this, &CMainFrame::currentToolChanged, view, &CMorvaneView::SetCurrentTool);
     }
-    if (maximized)
+    if (maximized) {
         sub->showMaximized();
-    else
+    } else {
+        // Beside the others, at the next cascade place.
+        sub->setGeometry(CascadePlace(int(m_pMdiArea->subWindowList().size()) - 1));
         sub->show();
+    }
     m_pMdiArea->setActiveSubWindow(sub);
     ShowMenuFor(true);
     UpdateCommandStates();
     return sub;
+}
+
+void CMainFrame::OnChildActivated()
+{
+    // The keyboard focus goes with the active document window. The area
+    // activates whichever window holds the focus, so a focus left in another
+    // window - or remembered for it while a dialog was up, and given back when
+    // this window is active again - would bring that window back to the front.
+    if (CChildFrame* child = ActiveChild())
+        child->TakeFocus();
+    ShowMenuFor(ActiveChild() != nullptr);
+    UpdateCommandStates();
 }
 
 // ---- routing and states ---------------------------------------------------------------
@@ -493,6 +668,8 @@ void CMainFrame::UpdateCommandStates()
     m_wndContextBar->SetButtonEnabled(ID_RADIUS, sliderEnabled);
     m_wndContextBar->SetButtonEnabled(ID_RADIUS_LABEL, CommandState(ID_RADIUS_LABEL).m_bEnabled);
     ApplyToolCommandStyles();
+    UpdateStatusFields();
+    UpdateModifiedMarks();
 }
 
 bool CMainFrame::OnUpdateToolCommand(QVCmdUI& ui)
@@ -566,6 +743,10 @@ bool CMainFrame::OnUpdateCmdUI(QVCmdUI& ui)
         ui.SetCheck(bar && bar->isVisible());
         return true;
     }
+    if (ui.m_nID == ID_WINDOW_NEXT || ui.m_nID == ID_WINDOW_PREVIOUS) {
+        ui.Enable(m_pMdiArea->subWindowList().size() > 1);
+        return true;
+    }
     return false;
 }
 
@@ -573,11 +754,15 @@ bool CMainFrame::HasCmdHandler(int id) const
 {
     return (id >= ID_TOOL_FIRST && id <= ID_TOOL_RANGE_LAST) || id == ID_VIEW_PALETTE ||
            id == ID_VIEW_CONTEXT_BAR || id == ID_WINDOW_CASCADE || id == ID_WINDOW_TILE_HORZ ||
-           id == ID_WINDOW_ARRANGE;
+           id == ID_WINDOW_ARRANGE || id == ID_WINDOW_NEXT || id == ID_WINDOW_PREVIOUS;
 }
 
 bool CMainFrame::OnCmdMsg(int id)
 {
+    if (id == ID_RADIUS_SMALLER || id == ID_RADIUS_LARGER) {
+        StepRadius(id == ID_RADIUS_LARGER ? 1 : -1);
+        return true;
+    }
     if (id >= ID_TOOL_FIRST && id <= ID_TOOL_RANGE_LAST) {
         OnToolCommand(id);
         return true;
@@ -588,7 +773,7 @@ bool CMainFrame::OnCmdMsg(int id)
         OnViewBar(id);
         return true;
     case ID_WINDOW_CASCADE:
-        m_pMdiArea->cascadeSubWindows();
+        Cascade();
         return true;
     case ID_WINDOW_TILE_HORZ:
         m_pMdiArea->tileSubWindows();
@@ -596,9 +781,46 @@ bool CMainFrame::OnCmdMsg(int id)
     case ID_WINDOW_ARRANGE:
         ArrangeIcons();
         return true;
+    case ID_WINDOW_NEXT:
+    case ID_WINDOW_PREVIOUS:
+        ActivateNeighbour(id == ID_WINDOW_NEXT ? 1 : -1);
+        return true;
     default:
         return false;
     }
+}
+
+QRect CMainFrame::CascadePlace(int index) const
+{
+    // Two thirds of the area, each window a title bar's height below and to
+    // the right of the one before; back to the top-left corner when the next
+    // step would leave the area.
+    const QRect area = m_pMdiArea->viewport()->rect();
+    const QSize size(area.width() * kCascadeNumerator / kCascadeDenominator,
+                     area.height() * kCascadeNumerator / kCascadeDenominator);
+    const int step = std::max(1, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const int places =
+        1 + std::max(0, std::min((area.width() - size.width()) / step,
+                                 (area.height() - size.height()) / step));
+    const int offset = (index % places) * step;
+    return QRect(area.topLeft() + QPoint(offset, offset), size);
+}
+
+void CMainFrame::Cascade()
+{
+    // In their stacking order, so that the active window ends on top, at the
+    // last place; minimised windows stay where they are.
+    QMdiSubWindow* active = m_pMdiArea->activeSubWindow();
+    int index = 0;
+    for (QMdiSubWindow* sub : m_pMdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (sub->isMinimized() || sub->isHidden())
+            continue;
+        sub->showNormal();
+        sub->setGeometry(CascadePlace(index++));
+        sub->raise();
+    }
+    if (active)
+        m_pMdiArea->setActiveSubWindow(active);
 }
 
 void CMainFrame::ArrangeIcons()
@@ -650,6 +872,23 @@ void CMainFrame::ApplyRadius(int position)
         m_wndContextBar->repaint();
         RefreshAfterView();
     }
+}
+
+void CMainFrame::StepRadius(int direction)
+{
+    QVToolbarSliderCtrl* slider = m_pRadiusSlider ? m_pRadiusSlider->Slider() : nullptr;
+    if (!slider)
+        return;
+    // A tenth of the radius, at least one pixel, within the slider's range.
+    const int step = std::max(1, slider->value() / kRadiusStepDivisor);
+    const int value =
+        std::clamp(slider->value() + direction * step, slider->minimum(), slider->maximum());
+    if (value == slider->value())
+        return;
+    // As the slider's own keys move it: the context bar hears the move and
+    // hands the radius to the active after view, then the button notifies.
+    slider->setValue(value);
+    m_pRadiusSlider->SetValue(value, true);
 }
 
 void CMainFrame::OnViewBar(int id)

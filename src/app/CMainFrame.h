@@ -9,6 +9,7 @@
 
 class CChildFrame;
 class CMorvaneView;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -32,9 +33,16 @@ public:
     static constexpr int kRadiusMin = 1;
     static constexpr int kRadiusMax = 1000;
     static constexpr int kSliderWidth = 150;
+    // "[" and "]" change the radius by a tenth of it.
+    static constexpr int kRadiusStepDivisor = 10;
     static constexpr int kPaletteColumns = 3;
+    // The Window menu numbers this many document windows (1 to 9).
+    static constexpr int kNumberedWindows = 9;
     // How often command states are refreshed while the program is idle.
     static constexpr int kStateUpdateMs = 50;
+    // Cascaded document windows take two thirds of the area each way.
+    static constexpr int kCascadeNumerator = 2;
+    static constexpr int kCascadeDenominator = 3;
 
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -59,6 +67,8 @@ public:
 
     virtual bool InitContextBar();
     void ApplyRadius(int position);
+    // The radius a step smaller (-1) or larger (1) through the slider.
+    void StepRadius(int direction);
     void RefreshAfterView();
     void OnToolCommand(int id);
     void OnViewBar(int id);
@@ -69,6 +79,9 @@ public:
     bool OnCmdMsg(int id) override;
     bool HasCmdHandler(int id) const override;
     bool OnUpdateCmdUI(QVCmdUI& ui) override;
+    // No menu over the bars: the context bar is permanent, and the View menu
+    // shows and hides the bars.
+    QMenu* createPopupMenu() override { return nullptr; }
 
     int m_nCurrentTool = ID_TOOL_HAND;
     QVMenuBar* m_wndMenuBar = nullptr;
@@ -91,9 +104,22 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateBars();
+    void CreateStatusFields();
+    // The status line's zoom and picture size fields follow the active view.
+    void UpdateStatusFields();
+    // The "*" of modified documents in the windows' titles.
+    void UpdateModifiedMarks();
     void ShowMenuFor(bool documentOpen);
+    void OnChildActivated();
     void FillRecentFiles(QMenu* menu, QAction* before);
+    // The open document windows at the end of the Window menu.
+    void FillWindowList(QMenu* menu);
+    // Activates the document window step places after the active one.
+    void ActivateNeighbour(int step);
     void ArrangeIcons();
+    // Where the index-th cascaded document window goes, in area coordinates.
+    QRect CascadePlace(int index) const;
+    void Cascade();
     bool OnUpdateToolCommand(QVCmdUI& ui);
     void ApplyToolCommandStyles();
 
@@ -106,4 +132,6 @@ private:
     QVToolBarSliderButton* m_pRadiusSlider = nullptr;
     QVToolBarLabelButton* m_pRadiusLabel = nullptr;
     QTimer* m_pStateTimer = nullptr;
+    QLabel* m_pZoomField = nullptr;
+    QLabel* m_pSizeField = nullptr;
 };

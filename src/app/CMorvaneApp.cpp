@@ -10,6 +10,7 @@
 #include "view/CChildFrame.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -24,11 +25,12 @@ CMorvaneApp* CMorvaneApp::s_pInstance = nullptr;
 namespace {
 
 // Tooltips: a rounded box from white to a pale blue-grey, a dark green-grey
-// bold title over a line and the command's prompt, at most 200 pixels wide.
+// bold title over a line and the command's prompt, which the commands' tooltips
+// wrap at 200 pixels themselves (the icon stands beside it).
 const char* const kToolTipStyle =
     "QToolTip { color: rgb(61, 83, 80); border: 1px solid rgb(144, 149, 168); border-radius: 3px;"
     " background: qlineargradient(x1: 1, y1: 0, x2: 0, y2: 0, stop: 0 rgb(255, 255, 255),"
-    " stop: 1 rgb(228, 228, 240)); max-width: 200px; padding: 3px; }";
+    " stop: 1 rgb(228, 228, 240)); padding: 3px; }";
 
 const char* const kLanguageKey = "Settings/Language";
 
@@ -49,6 +51,16 @@ CMorvaneApp::~CMorvaneApp()
         QCoreApplication::removeTranslator(m_pQtTranslator.get());
     if (s_pInstance == this)
         s_pInstance = nullptr;
+}
+
+void CMorvaneApp::DescribeCommandLine(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(LoadString(IDS_APP_TITLE));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("pictures"),
+                                 QCoreApplication::translate("main", "Pictures to open."),
+                                 QStringLiteral("[pictures...]"));
 }
 
 bool CMorvaneApp::InitInstance(const QStringList& files)
@@ -245,6 +257,7 @@ bool CMorvaneApp::LoadLanguage()
     }
     QCoreApplication::installTranslator(translator.get());
     m_hLangResource = std::move(translator);
+    m_strLanguage = locale;
     // Qt's own texts (file dialog, message box buttons) in the same language.
     auto qt = std::make_unique<QTranslator>();
     if (qt->load(QStringLiteral("qtbase_") + locale,
@@ -266,7 +279,22 @@ bool CMorvaneApp::SetLanguage(const QString& libraryPath)
         return false;
     }
     m_bLanguageChanged = true;
+    if (!LanguageLocale(libraryPath).isEmpty())
+        m_strLanguage = LanguageLocale(libraryPath);
     QVMessageBox::Show(parent, LoadString(IDS_LANGUAGE_CHANGED), QMessageBox::Information);
+    return true;
+}
+
+bool CMorvaneApp::OnUpdateCmdUI(QVCmdUI& ui)
+{
+    const char* locale = ui.m_nID == ID_LANGUAGE_CHINESE   ? "zh_CN"
+                         : ui.m_nID == ID_LANGUAGE_ENGLISH ? "en"
+                         : ui.m_nID == ID_LANGUAGE_KOREAN  ? "ko"
+                                                           : nullptr;
+    if (!locale)
+        return false;
+    ui.Enable(true);
+    ui.SetCheck(m_strLanguage == QLatin1String(locale));
     return true;
 }
 

@@ -13,6 +13,7 @@ class CChildFrame;
 class CMainFrame;
 class QVSplashWnd;
 class QMainWindow;
+class QCommandLineParser;
 class QSettings;
 
 // The program: settings under Quivel/Morvane, the recent-file list, opening
@@ -28,10 +29,15 @@ public:
     static constexpr const char* kWorkspaceGroup = "Workspace";
     static constexpr const char* kRecentGroup = "Recent File List";
     static constexpr const char* kHelpFileName = "MorvaneHelp.html";
+    static constexpr const char* kVersion = "1.0.0.5";
 
     CMorvaneApp();
     ~CMorvaneApp() override;
     static CMorvaneApp* Instance() { return s_pInstance; }
+
+    // What the command line takes: --help, --version and the pictures to open
+    // (its positional arguments).
+    static void DescribeCommandLine(QCommandLineParser& parser);
 
     // Builds the main window and opens the pictures named on the command line;
     // false when the program cannot start.
@@ -61,6 +67,11 @@ public:
 
     bool OnCmdMsg(int id) override;
     bool HasCmdHandler(int id) const override;
+    // The language commands are checked for the current language.
+    bool OnUpdateCmdUI(QVCmdUI& ui) override;
+    // The locale the program speaks ("en" built in), or the one chosen for the
+    // next start since.
+    QString CurrentLanguage() const { return m_strLanguage; }
 
     bool m_bLanguageChanged = false;
     // The translation of the chosen language, when one is loaded.
@@ -78,6 +89,7 @@ private:
     static CMorvaneApp* s_pInstance;
     CMainFrame* m_pMainFrame = nullptr;
     QStringList m_recentFiles;
+    QString m_strLanguage = QStringLiteral("en");
     std::unique_ptr<QTranslator> m_pQtTranslator;
     std::unique_ptr<QVSplashWnd> m_pSplash;
 };

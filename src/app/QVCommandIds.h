@@ -17,6 +17,11 @@ enum QVCommandId : int {
     ID_ZOOM_IN = 33910,
     ID_ZOOM_OUT = 33911,
     ID_UNZOOM = 33912,
+    // The zoom that shows the whole picture.
+    ID_ZOOM_FIT = 33913,
+    // "[" and "]": the brush radius 10 % smaller or larger, as the slider sets it.
+    ID_RADIUS_SMALLER = 33914,
+    ID_RADIUS_LARGER = 33915,
     // Context bar: the radius slider and its label.
     ID_RADIUS = 33921,
     ID_RADIUS_LABEL = 33922,
@@ -43,6 +48,9 @@ enum QVCommandId : int {
     ID_LANGUAGE_CHINESE = 33806,
     ID_LANGUAGE_ENGLISH = 33807,
     ID_LANGUAGE_KOREAN = 33808,
+    // Switching between the document windows (Ctrl+Tab, Ctrl+Shift+Tab).
+    ID_WINDOW_NEXT = 33941,
+    ID_WINDOW_PREVIOUS = 33942,
 
     ID_FILE_OPEN = 57601,
     ID_FILE_CLOSE = 57602,

@@ -24,6 +24,9 @@ void QVContextBar::LoadButtons(const QList<int>& commandIds, const QHash<int, QA
         button->setFixedSize(kButtonSize, kButtonSize);
         button->setIconSize(QSize(kImageSize, kImageSize));
         button->setAutoRaise(true);
+        // Bar buttons never take the keyboard focus: it stays in the view,
+        // and a button with the focus would look picked.
+        button->setFocusPolicy(Qt::NoFocus);
         if (const QAction* action = actions.value(id)) {
             button->setIcon(action->icon());
             button->setToolTip(action->toolTip());

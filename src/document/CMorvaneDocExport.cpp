@@ -4,6 +4,7 @@
 #include "CMorvaneDoc.h"
 
 #include "engine/export/ExportImage.h"
+#include "QVDocManager.h"
 #include "QVExportDlg.h"
 #include "app/QVMessageBox.h"
 #include "res/QVStrings.h"
@@ -69,7 +70,10 @@ void CMorvaneDoc::OnFileExport(const QVExportView& shown)
     dialog.m_dImageWidth = m_dibAfter.GetWidth();
     dialog.m_dImageHeight = m_dibAfter.GetHeight();
     dialog.m_strName = name;
-    dialog.m_strType = extension.toUpper();
+    // JPEG and TIFF files are proposed as the list's JPG and TIF.
+    dialog.m_strType = QVDocManager::ShortExtension(extension).toUpper();
+    if (!m_strPathName.isEmpty())
+        dialog.m_strPictureFolder = QFileInfo(m_strPathName).absolutePath();
     dialog.m_bLeftRight = shown.bLeftRight;
     if (dialog.DoModal() != QDialog::Accepted)
         return;
@@ -77,8 +81,9 @@ void CMorvaneDoc::OnFileExport(const QVExportView& shown)
     // One new folder; an existing one is not written into.
     const QString folder = dialog.m_strPath + QLatin1Char('/') + dialog.m_strName;
     if (dialog.m_strName.isEmpty() || !QDir().mkdir(folder)) {
+        // The whole path: the folder that holds it may be what is missing.
         QVMessageBox::Show(QApplication::activeWindow(),
-                           LoadString(IDS_FOLDER_FAILED).arg(dialog.m_strName),
+                           LoadString(IDS_FOLDER_FAILED).arg(QDir::toNativeSeparators(folder)),
                            QMessageBox::Critical);
         return;
     }

@@ -25,6 +25,12 @@ public:
     // The file name split at its last "." (a "." in a folder is not an extension):
     // stem is the path without the dot and extension; both empty without a dot.
     static void SplitExtension(const QString& fileName, QString& stem, QString& extension);
+    // The extensions a Qt name filter ("description (*.a *.b)") stands for,
+    // without "*.", in the filter's order.
+    static QStringList FilterExtensions(const QString& nameFilter);
+    // The usual short form of a picture type's extension, in lower case:
+    // "jpeg" is "jpg" and "tiff" is "tif"; others as they are.
+    static QString ShortExtension(const QString& extension);
 
 private:
     static DialogHook s_hook;

@@ -6,7 +6,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,9 +98,11 @@ void QVExportDlg::CreateControls()
         add(IDCANCEL_EXPORT, new QPushButton(tr("Cancel"), this), {204, 202, 66, 19}));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
+    // Only Browse fills the path, and a longer folder than the limit is
+    // refused when the dialog is confirmed, not cut: a cut path would name
+    // another folder.
     auto* path = static_cast<QLineEdit*>(add(IDC_PATH, new QLineEdit(this), {85, 22, 197, 14}));
     path->setReadOnly(true);
-    path->setMaxLength(kMaxPathChars);
     auto* browse = add(IDC_BROWSE, new QPushButton(tr("Browse"), this), {289, 22, 57, 14});
     connect(static_cast<QPushButton*>(browse), &QPushButton::clicked, this, &QVExportDlg::OnBrowse);
     static_cast<QLineEdit*>(add(IDC_NAME, new QLineEdit(this), {85, 48, 136, 12}))
@@ -155,9 +159,15 @@ int QVExportDlg::DoModal()
 
 bool QVExportDlg::OnInitDialog()
 {
+    // The documents folder does not exist on every desktop; an export into
+    // it would then fail to create its folder.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!documents.isEmpty())
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
         m_strPath = documents;
+    else if (!m_strPictureFolder.isEmpty() && QFileInfo(m_strPictureFolder).isDir())
+        m_strPath = m_strPictureFolder;
+    else
+        m_strPath = QDir::homePath();
     m_cbType->clear();
     // The list is sorted.
     QStringList types{QStringLiteral("BMP"), QStringLiteral("JPG"), QStringLiteral("PNG"),
@@ -393,7 +403,16 @@ void QVExportDlg::OnBrowse()
 
 void QVExportDlg::OnExportClicked()
 {
-    UpdateData(true);
-    if (UpdateData(true))
-        accept();
+    // One transfer with its checks: a wrong entry is reported once.
+    if (!UpdateData(true))
+        return;
+    // A type the list lacks (GIF) proposes none; without one there is
+    // nothing to write the pictures as.
+    if (m_strType.isEmpty()) {
+        QVMessageBox::Show(this, tr("Choose a file type for the exported pictures."),
+                           QMessageBox::Warning);
+        m_cbType->setFocus();
+        return;
+    }
+    accept();
 }

@@ -91,6 +91,9 @@ public:
     double m_dMaxScale = 5.0;
     double m_dMinScale = 0.0;
     bool m_bScreenshotsAllowed = true;
+    // Where the export starts when the user's documents folder does not exist:
+    // the picture's own folder (the home folder when this one is missing too).
+    QString m_strPictureFolder;
 
 private:
     void CreateControls();

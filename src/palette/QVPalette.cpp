@@ -387,8 +387,10 @@ void QVPalette::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.fillRect(event->rect(), kBackgroundColor);
     const int flags = GetPaletteFlags();
-    if (flags & kFlagTitle) PaintTitle(painter, flags & kFlagDocked);
+    // The frame picture fills its middle: drawn after the title strip it
+    // would cover it, so the strip goes on top.
     if (flags & kFlagDocked) PaintFrame(painter);
+    if (flags & kFlagTitle) PaintTitle(painter, flags & kFlagDocked);
 }
 
 void QVPalette::PaintTitle(QPainter& painter, bool docked) const

@@ -8,13 +8,16 @@
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QVBoxLayout>
 #include <QWidget>
 
 namespace {
 
-// The caption: no text, the column button at its left. Presses and moves
-// outside the button reach the dock widget, which drags the palette by them.
+// The caption: no text. Floating, the column button at its left; docked, a
+// gripper. Presses and moves outside the button reach the dock widget, which
+// drags the palette by them.
 class QVPaletteCaption : public QWidget
 {
 public:
@@ -37,7 +40,7 @@ protected:
 
     void mousePressEvent(QMouseEvent* event) override
     {
-        if (QVPaletteDock::kColumnButton.contains(event->position().toPoint()))
+        if (OnColumnButton(event))
             event->accept(); // a click on the button is not the start of a drag
         else
             event->ignore();
@@ -45,8 +48,7 @@ protected:
 
     void mouseReleaseEvent(QMouseEvent* event) override
     {
-        if (event->button() == Qt::LeftButton &&
-            QVPaletteDock::kColumnButton.contains(event->position().toPoint())) {
+        if (event->button() == Qt::LeftButton && OnColumnButton(event)) {
             event->accept();
             m_pDock->OnColumnButton();
             return;
@@ -57,12 +59,32 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        if (const QVMRVVisualManager* look = QVMRVVisualManager::Instance())
+        const QVMRVVisualManager* look = QVMRVVisualManager::Instance();
+        if (!m_pDock->isFloating()) {
+            // Docked at a side: a vertical bar's gripper across the bar face.
+            painter.fillRect(rect(), QVMRVVisualManager::kBarFace);
+            QStyleOption option;
+            option.initFrom(this);
+            option.state &= ~QStyle::State_Horizontal;
+            style()->drawPrimitive(QStyle::PE_IndicatorToolBarHandle, &option, &painter, this);
+            return;
+        }
+        if (look)
             look->DrawPaletteCaption(&painter, rect());
         else
             painter.fillRect(rect(), QColor(205, 205, 205));
         painter.drawPixmap(QVPaletteDock::kColumnButton.topLeft(), m_button);
     }
+
+private:
+    // Only the floating frame has the column button.
+    bool OnColumnButton(const QMouseEvent* event) const
+    {
+        return m_pDock->isFloating() &&
+               QVPaletteDock::kColumnButton.contains(event->position().toPoint());
+    }
+
+public:
 
 private:
     QVPaletteDock* m_pDock;
@@ -114,6 +136,9 @@ QVPaletteDock::QVPaletteDock(QWidget* parent) : QDockWidget(parent), m_pPalette(
     m_wndShadow.update();
 
     connect(this, &QDockWidget::topLevelChanged, this, [this](bool floating) {
+        // The dock widget sets up its edge handler as it floats: the filter
+        // goes in again after it, so that it comes first.
+        installEventFilter(this);
         m_pPalette->SetDocked(!floating);
         FitToPalette();
         // Only the floating frame casts a shadow.
@@ -122,6 +147,7 @@ QVPaletteDock::QVPaletteDock(QWidget* parent) : QDockWidget(parent), m_pPalette(
     connect(m_pPalette, &QVPalette::sizeChanged, this, &QVPaletteDock::FitToPalette);
 
     setFloating(true);
+    installEventFilter(this);
     m_pPalette->SetDocked(false);
 }
 
@@ -133,6 +159,29 @@ QVPaletteDock::~QVPaletteDock()
 void QVPaletteDock::OnColumnButton()
 {
     m_pPalette->SetColumns(m_pPalette->GetColumns() % kMaxColumns + 1);
+}
+
+bool QVPaletteDock::eventFilter(QObject* watched, QEvent* event)
+{
+    // The floating frame has a fixed size, yet the dock widget's edge handler
+    // takes every press within a few pixels of an edge as the start of a
+    // resize, which does nothing: the upper half of the 10-pixel caption
+    // would not drag. Mouse messages of the floating frame therefore go
+    // straight to the dock widget's own handling, which drags by the caption.
+    if (watched == this && isFloating()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            // Handled here only: the edge handler and the event itself must
+            // not see it twice.
+            this->event(event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QDockWidget::eventFilter(watched, event);
 }
 
 bool QVPaletteDock::event(QEvent* event)

@@ -55,11 +55,17 @@ const CursorArt *FindCursor(int cursorId)
 
 } // namespace
 
-QIcon CommandIcon(int commandId)
+QString CommandIconPath(int commandId)
 {
     EnsureResources();
     const QString path = QStringLiteral(":/icons/%1.svg").arg(commandId);
-    if (!QFile::exists(path))
+    return QFile::exists(path) ? path : QString();
+}
+
+QIcon CommandIcon(int commandId)
+{
+    const QString path = CommandIconPath(commandId);
+    if (path.isEmpty())
         return QIcon();
     QIcon icon(path);
     // The hot picture while the mouse is over the button.

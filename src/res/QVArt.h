@@ -13,6 +13,10 @@ void EnsureResources();
 // Icon of a command's buttons and menu item; a null icon for ids without art.
 QIcon CommandIcon(int commandId);
 
+// Where a command's icon picture lies in the resources (for rich text); an
+// empty text for ids without art.
+QString CommandIconPath(int commandId);
+
 // The program's window and desktop icon.
 QIcon AppIcon();
 

@@ -43,6 +43,7 @@ const Entry kStrings[] = {
                        "Supported files(*.bmp,*.png,*.jpg,*.tif)|*.bmp;*.png;*.jpg;*.tif|BMP Files "
                        "(*.bmp)|*.bmp|PNG Files (*.png)|*.png|JPG Files (*.jpg,*.jpeg)|*.jpg;*.jpeg|"
                        "TIF Files (*.tif)|*.tif||")},
+    {IDS_ALL_PICTURES, QT_TRANSLATE_NOOP("QVStrings", "All picture files")},
     {IDS_LANGUAGE_FAILED, QT_TRANSLATE_NOOP("QVStrings", "Language setup failed!")},
     {IDS_LANGUAGE_CHANGED,
      QT_TRANSLATE_NOOP("QVStrings", "Language setup succesfully!\nYou should restart this programe!")},
@@ -91,6 +92,12 @@ const Command kCommands[] = {
      QT_TRANSLATE_NOOP("QVStrings", "ZoomOut Tool")},
     {33912, QT_TRANSLATE_NOOP("QVStrings", "Unzoom the picture"),
      QT_TRANSLATE_NOOP("QVStrings", "Unzoom Tool")},
+    {33913, QT_TRANSLATE_NOOP("QVStrings", "Show the whole picture in the window"),
+     QT_TRANSLATE_NOOP("QVStrings", "Fit in Window")},
+    {33914, QT_TRANSLATE_NOOP("QVStrings", "Make the control radius a tenth smaller"),
+     QT_TRANSLATE_NOOP("QVStrings", "Smaller Radius")},
+    {33915, QT_TRANSLATE_NOOP("QVStrings", "Make the control radius a tenth larger"),
+     QT_TRANSLATE_NOOP("QVStrings", "Larger Radius")},
     {33921, QT_TRANSLATE_NOOP("QVStrings", "Slide it to change the control radius"),
      QT_TRANSLATE_NOOP("QVStrings", "Radius Tool")},
     {33923, QT_TRANSLATE_NOOP("QVStrings", "Select the intersect region"),

@@ -40,6 +40,14 @@ void CChildFrame::SetActiveView(CMorvaneView* view)
     m_pActiveView = view;
 }
 
+void CChildFrame::TakeFocus()
+{
+    // The window's focus widget is remembered while another window is active.
+    const QWidget* focus = window()->focusWidget();
+    if (m_pActiveView && !(focus && isAncestorOf(focus)))
+        m_pActiveView->setFocus(Qt::OtherFocusReason);
+}
+
 void CChildFrame::SetDisplayMode(int mode)
 {
     // The view on show before the change hands its zoom and scroll position to
@@ -75,6 +83,10 @@ void CChildFrame::SetDisplayMode(int mode)
         SetActiveView(shown);
         if (previous)
             previous->SyncPartnerView();
+        // A focused view that is hidden would pass the focus on along the tab
+        // chain, out of the views: the keys go to the view on show.
+        if (window()->focusWidget() == hidden)
+            shown->setFocus(Qt::OtherFocusReason);
         hidden->hide();
         modeName = LoadString(mode == DISPLAY_BEFORE ? IDS_MODE_BEFORE : IDS_MODE_AFTER);
         break;
@@ -82,9 +94,36 @@ void CChildFrame::SetDisplayMode(int mode)
     default:
         return;
     }
-    const QString title = m_pDocument ? m_pDocument->GetTitle() : QString();
+    // "[*]" marks a modified document ("face.png* @After"); one in the name
+    // itself is doubled to show as it is.
+    QString title = m_pDocument ? m_pDocument->GetTitle() : QString();
+    title.replace(kModifiedMark, QString(kModifiedMark) + kModifiedMark);
     m_nDisplayMode = mode;
-    setWindowTitle(QStringLiteral("%1 @%2").arg(title, modeName));
+    setWindowTitle(QStringLiteral("%1%2 @%3").arg(title, kModifiedMark, modeName));
+}
+
+QString CChildFrame::ShownTitle() const
+{
+    // As the window shows its title: of a run of marks, an odd one out is
+    // the modified mark ("*" or nothing), and each pair stands for one "[*]".
+    const QString mark = QLatin1String(kModifiedMark);
+    QString shown = windowTitle();
+    for (qsizetype at = shown.indexOf(mark); at >= 0; at = shown.indexOf(mark, at)) {
+        qsizetype end = at;
+        int count = 0;
+        while (shown.mid(end, mark.size()) == mark) {
+            end += mark.size();
+            ++count;
+        }
+        QString run;
+        for (int i = 0; i < count / 2; ++i)
+            run += mark;
+        if (count % 2)
+            run += isWindowModified() ? QStringLiteral("*") : QString();
+        shown.replace(at, end - at, run);
+        at += run.size();
+    }
+    return shown;
 }
 
 void CChildFrame::resizeEvent(QResizeEvent* event)

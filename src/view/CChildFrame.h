@@ -30,10 +30,17 @@ public:
     // The views read the document once it is loaded.
     void OnInitialUpdate();
     void SetDisplayMode(int mode);
+    // The title as the window shows it: "face.png @After", "face.png* @After"
+    // while the document is modified (the title holds Qt's "[*]" mark).
+    QString ShownTitle() const;
+    static constexpr const char* kModifiedMark = "[*]";
     // The view that commands reach: the shown one in the single modes, the one
     // the user last pressed in the combined modes.
     CMorvaneView* GetActiveView() const { return m_pActiveView; }
     void SetActiveView(CMorvaneView* view);
+    // Gives the keyboard focus to the active view unless it is in this window
+    // already (also while another window, a dialog, is active).
+    void TakeFocus();
 
     // What the Export command needs to know of this window.
     QVExportView ExportView() const;

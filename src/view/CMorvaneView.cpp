@@ -7,12 +7,14 @@
 #include "engine/image/QVClosedCurve.h"
 #include "res/QVArt.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -49,6 +51,26 @@ CMorvaneView::CMorvaneView(CMorvaneDoc* document, CChildFrame* frame, QWidget* p
     // Every pixel is painted by paintEvent.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
+    // The wheel neither scrolls nor zooms, over the scroll bars either.
+    horizontalScrollBar()->installEventFilter(this);
+    verticalScrollBar()->installEventFilter(this);
+}
+
+bool CMorvaneView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel &&
+        (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
+        event->accept();
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void CMorvaneView::keyPressEvent(QKeyEvent* event)
+{
+    // No key scrolls the picture (arrows, Page Up/Down, Home, End): only the
+    // scroll bars and the hand tool move it. The keys go on to the window.
+    event->ignore();
 }
 
 CMorvaneView::~CMorvaneView() = default;
@@ -181,6 +203,21 @@ void CMorvaneView::OnZoomOut()
 void CMorvaneView::OnUnzoom()
 {
     if (SetZoom(1))
+        SyncPartnerView();
+}
+
+void CMorvaneView::OnFitInWindow()
+{
+    const QVDIB* image = ShownImage();
+    if (!image || image->IsEmpty())
+        return;
+    // The viewport as large as it is without scroll bars: a fitted picture
+    // needs none. Any factor is taken, not only a step of the ladder, within
+    // the ladder's range; zoom in and out then step from it as usual.
+    const QSize room = maximumViewportSize();
+    const double fit = std::min(double(room.width()) / image->GetWidth(),
+                                double(room.height()) / image->GetHeight());
+    if (SetZoom(std::clamp(fit, kMinZoom, kMaxZoom)))
         SyncPartnerView();
 }
 
@@ -832,6 +869,7 @@ bool CMorvaneView::HasCmdHandler(int id) const
     case ID_ZOOM_IN:
     case ID_ZOOM_OUT:
     case ID_UNZOOM:
+    case ID_ZOOM_FIT:
     case ID_REGION_INTERSECT:
     case ID_REGION_EXCLUDE:
     case ID_REGION_COVER:
@@ -852,6 +890,7 @@ bool CMorvaneView::OnCmdMsg(int id)
     case ID_ZOOM_IN: OnZoomIn(); return true;
     case ID_ZOOM_OUT: OnZoomOut(); return true;
     case ID_UNZOOM: OnUnzoom(); return true;
+    case ID_ZOOM_FIT: OnFitInWindow(); return true;
     case ID_REGION_INTERSECT: OnIntersectRegion(); return true;
     case ID_REGION_EXCLUDE: OnExcludeRegion(); return true;
     case ID_REGION_COVER: OnCover(); return true;

@@ -32,6 +32,8 @@ class CMorvaneView : public QAbstractScrollArea, public QVCmdTarget
 public:
     static constexpr int kMaxControlPoints = 500;
     static constexpr double kMaxZoom = 16;
+    // The lowest step of the zoom ladder.
+    static constexpr double kMinZoom = 0.1;
     static constexpr int kDefaultRadius = 100;
     // A press catches a control point closer than this many screen pixels.
     static constexpr double kPickDistance = 6;
@@ -57,6 +59,8 @@ public:
     void OnZoomIn();
     void OnZoomOut();
     void OnUnzoom();
+    // The zoom that shows the whole picture, within the ladder's range.
+    void OnFitInWindow();
     void OnIntersectRegion() { m_nRegionCombine = QVTool::REGION_INTERSECT; }
     void OnExcludeRegion() { m_nRegionCombine = QVTool::REGION_EXCLUDE; }
     void OnCover() { m_nCoverMode = QVTool::REGION_COVER; }
@@ -102,6 +106,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

@@ -19,15 +19,21 @@
 #include "view/CMorvaneView.h"
 #include "engine/warp/QVTool.h"
 
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QListView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include <cstring>
@@ -64,6 +70,7 @@ private slots:
     void toolsByKeyShowTheirOptions();
     void paletteClickChoosesTheTool();
     void strokeChangesOnlyTheCircleAsTheEngineDoes();
+    void undoRedoAndResetByKey_data();
     void undoRedoAndResetByKey();
     void beforeViewEnablesOnlyViewingCommands();
     void displayModesByKey_data();
@@ -71,8 +78,13 @@ private slots:
     void regionToolsOnThePaletteNeedThreePoints();
     void radiusSliderSetsTheRadiusAndLabel();
     void barsToggleWithTheirViewItems();
+    void noMenuOverTheBarsHidesThem();
+    void barTooltipsShowTheCommandsIcon();
     void menusFollowTheActiveDocument();
     void saveAsWritesAndRenames();
+    void saveAsFollowsTheChosenFilter_data();
+    void saveAsFollowsTheChosenFilter();
+    void openListsEveryPictureType();
     void saveFailureKeepsTheDocumentAsItWas();
     void openFailureShowsTheMessage();
     void openingAnOpenFileActivatesItsWindow();
@@ -84,6 +96,16 @@ private slots:
     void recentFilesRememberOpenedPictures();
     void languageCommandStoresTheChoice();
     void promptsUseTheProgramsFiltersAndNames();
+    void aPictureOpenedAfterAClickComesToTheFront_data();
+    void aPictureOpenedAfterAClickComesToTheFront();
+    void hidingTheFocusedViewKeepsItsWindowActive();
+    void cascadeAndTileGiveWindowsAUsefulSize();
+    void windowMenuListsTheWindows();
+    void fitInWindowAndTheStatusLine();
+    void ctrlTabGoesRoundTheWindows();
+    void titlesMarkModifiedDocuments();
+    void languageMenuChecksTheCurrentLanguage();
+    void bracketsStepTheRadiusThroughTheSlider();
 
 private:
     CChildFrame* OpenSample();
@@ -95,6 +117,14 @@ private:
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void Drag(CMorvaneView* view, QPoint from, QPoint to);
     QList<int> VisibleOptionButtons() const;
+    // A picture of its own colour, unlike the sample.
+    QString MakePicture(const QString& name, QColor colour, QSize size = QSize(64, 48));
+    // Opens a document through the menu or Ctrl+O, the file typed into the
+    // real Open dialog, as a user does.
+    void OpenThroughTheDialog(const QString& path, bool fromMenu);
+    // What the window manager does once a dialog has gone: the main window is
+    // active again.
+    void ReactivateMain();
 
     QTemporaryDir m_settingsDir;
     QTemporaryDir m_files;
@@ -220,6 +250,50 @@ QList<int> ApplicationTest::VisibleOptionButtons() const
     return visible;
 }
 
+QString ApplicationTest::MakePicture(const QString& name, QColor colour, QSize size)
+{
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(colour);
+    const QString path = m_files.filePath(name);
+    return image.save(path) ? path : QString();
+}
+
+void ApplicationTest::OpenThroughTheDialog(const QString& path, bool fromMenu)
+{
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        // The dialog runs modally as always; the user types the name and
+        // presses Enter.
+        QTimer::singleShot(0, &dialog, [&dialog, path] {
+            if (!QTest::qWaitForWindowExposed(&dialog)) {
+                dialog.reject();
+                return;
+            }
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QTest::keyClicks(edit, path);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        return dialog.exec() == QDialog::Accepted;
+    });
+    if (!fromMenu) {
+        Key(Qt::Key_O, Qt::ControlModifier);
+        return;
+    }
+    QMenuBar* bar = Main()->menuBar();
+    QAction* file = bar->actions().constFirst();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file).center());
+    QMenu* menu = file->menu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QAction* open = Main()->Action(ID_FILE_OPEN);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(open).center());
+}
+
+void ApplicationTest::ReactivateMain()
+{
+    Main()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Main()));
+    QCoreApplication::processEvents();
+}
+
 // ---- command states ------------------------------------------------------------------
 
 void ApplicationTest::withoutDocumentNoToolCommandRuns()
@@ -243,7 +317,7 @@ void ApplicationTest::openingShowsTheAfterViewAndOneSnapshot()
 {
     CChildFrame* child = OpenSample();
     QVERIFY(child);
-    QCOMPARE(child->windowTitle(), QStringLiteral("portrait.png @After"));
+    QCOMPARE(child->ShownTitle(), QStringLiteral("portrait.png @After"));
     QVERIFY(child->m_pAfterView->isVisible());
     QVERIFY(!child->m_pBeforeView->isVisible());
     QCOMPARE(child->GetActiveView(), child->m_pAfterView);
@@ -371,8 +445,20 @@ void ApplicationTest::strokeChangesOnlyTheCircleAsTheEngineDoes()
     QTRY_VERIFY(Main()->m_wndContextBar->IsButtonEnabled(ID_UNDO));
 }
 
+void ApplicationTest::undoRedoAndResetByKey_data()
+{
+    // Redo's own key and the two other programs use for it.
+    QTest::addColumn<int>("redoKey");
+    QTest::addColumn<int>("redoModifiers");
+    QTest::newRow("Ctrl+F") << int(Qt::Key_F) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+Shift+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("Ctrl+Y") << int(Qt::Key_Y) << int(Qt::ControlModifier);
+}
+
 void ApplicationTest::undoRedoAndResetByKey()
 {
+    QFETCH(int, redoKey);
+    QFETCH(int, redoModifiers);
     CChildFrame* child = OpenSample();
     QVERIFY(child);
     CMorvaneDoc* doc = child->GetDocument();
@@ -387,8 +473,10 @@ void ApplicationTest::undoRedoAndResetByKey()
     QVERIFY(SamePixels(child->m_pAfterView->m_dibShow, doc->m_dibBefore));
     QVERIFY(Main()->m_wndContextBar->IsButtonEnabled(ID_REDO));
     QVERIFY(!Main()->m_wndContextBar->IsButtonEnabled(ID_UNDO));
-    Key(Qt::Key_F, Qt::ControlModifier);
+    Key(redoKey, Qt::KeyboardModifiers(redoModifiers));
     QVERIFY(SamePixels(doc->m_dibAfter, stroked));
+    // Menus and tooltips name the first of Redo's keys.
+    QCOMPARE(Main()->Action(ID_REDO)->shortcut().toString(), QStringLiteral("Ctrl+F"));
     // Reset is a step of its own, undone like any other.
     Key(Qt::Key_R, Qt::ControlModifier);
     QVERIFY(SamePixels(doc->m_dibAfter, doc->m_dibBefore));
@@ -405,8 +493,10 @@ void ApplicationTest::beforeViewEnablesOnlyViewingCommands()
     Key(Qt::Key_A, Qt::ShiftModifier);
     QCOMPARE(child->m_nDisplayMode, int(CChildFrame::DISPLAY_BEFORE));
     QCOMPARE(child->GetActiveView(), child->m_pBeforeView);
+    // Fit in Window is a viewing command like the zoom steps.
     const QList<int> allowed = {ID_TOOL_HAND,   ID_ZOOM_IN,    ID_ZOOM_OUT,        ID_UNZOOM,
-                                ID_MODE_BEFORE, ID_MODE_AFTER, ID_MODE_LEFT_RIGHT, ID_MODE_TOP_BOTTOM};
+                                ID_ZOOM_FIT,    ID_MODE_BEFORE, ID_MODE_AFTER, ID_MODE_LEFT_RIGHT,
+                                ID_MODE_TOP_BOTTOM};
     for (int id = ID_TOOL_FIRST; id <= ID_TOOL_RANGE_LAST; ++id)
         if (QAction* action = Main()->Action(id))
             QCOMPARE(action->isEnabled(), allowed.contains(id));
@@ -440,7 +530,7 @@ void ApplicationTest::displayModesByKey()
     Key(Qt::Key_C, Qt::ShiftModifier); // from a combined mode
     Key(key, Qt::ShiftModifier);
     QCOMPARE(child->m_nDisplayMode, mode);
-    QCOMPARE(child->windowTitle(), title);
+    QCOMPARE(child->ShownTitle(), title);
     QCOMPARE(child->m_pBeforeView->isVisible(), mode != 1);
     QCOMPARE(child->m_pAfterView->isVisible(), mode != 0);
     for (int m = 0; m < 4; ++m)
@@ -539,6 +629,96 @@ void ApplicationTest::barsToggleWithTheirViewItems()
     QCOMPARE(Main()->Action(ID_FILE_SAVE_AS)->shortcut().toString(), QStringLiteral("Ctrl+Shift+S"));
 }
 
+void ApplicationTest::noMenuOverTheBarsHidesThem()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    ReactivateMain();
+    QWidget* port = child->m_pAfterView->viewport();
+    QTest::mouseClick(port, Qt::LeftButton, {}, port->rect().center());
+    // A right click on each bar: no menu comes up (one that did is closed
+    // and reported), and the bars stay.
+    Main()->m_wndPaletteDock->setFloating(false);
+    QTRY_VERIFY(!Main()->m_wndPaletteDock->isFloating());
+    for (QWidget* bar : {static_cast<QWidget*>(Main()->m_wndContextBar),
+                         static_cast<QWidget*>(Main()->menuBar()),
+                         static_cast<QWidget*>(Main()->m_wndPaletteDock->Caption())}) {
+        QString shown;
+        QTimer::singleShot(100, this, [&shown] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                for (QAction* action : popup->actions())
+                    shown += action->text() + QLatin1Char(' ');
+                popup->close();
+            }
+        });
+        const QPoint at(bar->width() - 4, bar->height() / 2);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+        QApplication::sendEvent(bar, &rightClick);
+        QTest::qWait(200);
+        QVERIFY2(shown.isEmpty(), qPrintable(shown));
+        QVERIFY(Main()->m_wndContextBar->isVisible());
+        QVERIFY(Main()->m_wndPaletteDock->isVisible());
+    }
+    Main()->m_wndPaletteDock->setFloating(true);
+    QVERIFY(Main()->createPopupMenu() == nullptr);
+    // The bar buttons leave the keyboard focus where it was.
+    QTest::mouseClick(Main()->m_wndContextBar->ButtonForCommand(ID_MODE_LEFT_RIGHT),
+                      Qt::LeftButton);
+    QCOMPARE(child->m_nDisplayMode, int(CChildFrame::DISPLAY_LEFT_RIGHT));
+    for (int id : {ID_MODE_BEFORE, ID_UNDO, ID_HELP_FILE})
+        QCOMPARE(Main()->m_wndContextBar->ButtonForCommand(id)->focusPolicy(), Qt::NoFocus);
+}
+
+void ApplicationTest::barTooltipsShowTheCommandsIcon()
+{
+    QVERIFY(OpenSample());
+    ReactivateMain();
+    const struct
+    {
+        QToolButton* button;
+        QString title;
+        QString prompt;
+    } bars[] = {{Main()->m_wndContextBar->ButtonForCommand(ID_MODE_AFTER), "After mode",
+                 "Only show the picture after"},
+                {Main()->m_wndPalette->ButtonForCommand(ID_TOOL_BLUR), "Blur Tool",
+                 "Blur the picture"},
+                {Main()->m_wndPalette->ButtonForCommand(ID_TOOL_POINT),
+                 "Control Point Editing Tool",
+                 "Use right mouse button to add a new point and use left mouse button to move "
+                 "the point"}};
+    for (const auto& bar : bars) {
+        QVERIFY(bar.button && bar.button->isVisible());
+        const QPoint at = bar.button->rect().center();
+        QHelpEvent help(QEvent::ToolTip, at, bar.button->mapToGlobal(at));
+        QApplication::sendEvent(bar.button, &help);
+        QLabel* tip = nullptr;
+        QTRY_VERIFY((tip = [] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (widget->inherits("QTipLabel") && widget->isVisible())
+                    return qobject_cast<QLabel*>(widget);
+            return static_cast<QLabel*>(nullptr);
+        }()));
+        // The bold title, the line and the prompt, as before.
+        QVERIFY(tip->text().contains(QStringLiteral("<b>%1</b><hr>%2").arg(bar.title, bar.prompt)));
+        // Beside them, at the left, the command's icon: its accent red shows
+        // nowhere else in a tooltip.
+        const QImage image = tip->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < std::min(image.width(), 48); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                red += pixel.red() > 140 && pixel.green() < 70 && pixel.blue() < 70;
+            }
+        QVERIFY2(red >= 10, qPrintable(QString::number(red)));
+        // The whole text shows: the tooltip is as high as its width needs.
+        QVERIFY(tip->height() >= tip->heightForWidth(tip->width()));
+        // The tooltip goes, and deletes itself.
+        const QPointer<QLabel> shown = tip;
+        QToolTip::hideText();
+        QTRY_VERIFY(!shown || !shown->isVisible());
+    }
+}
+
 void ApplicationTest::menusFollowTheActiveDocument()
 {
     auto titles = [this] {
@@ -575,12 +755,104 @@ void ApplicationTest::saveAsWritesAndRenames()
     QVERIFY(QFileInfo::exists(target));
     QVERIFY(!doc->IsModified());
     QCOMPARE(doc->GetPathName(), target);
-    QCOMPARE(child->windowTitle(), QStringLiteral("result.png @After"));
+    QCOMPARE(child->ShownTitle(), QStringLiteral("result.png @After"));
     QVERIFY(m_app->RecentFiles().startsWith(target));
 
     QVDIB reopened;
     QVERIFY(reopened.LoadFromFile(target));
     QVERIFY(SamePixels(reopened, doc->m_dibAfter));
+}
+
+void ApplicationTest::saveAsFollowsTheChosenFilter_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("ownFilter"); // as the dialog shows it
+    QTest::addColumn<QString>("chosen"); // the filter the user picks; empty: none
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("png document, JPG chosen")
+        << "doc.png" << "PNG Files (*.png)" << "JPG Files" << "filter-jpg" << "filter-jpg.jpg";
+    QTest::newRow("png document, TIF chosen")
+        << "doc.png" << "PNG Files (*.png)" << "TIF Files" << "filter-tif" << "filter-tif.tif";
+    QTest::newRow("png document, no choice")
+        << "doc.png" << "PNG Files (*.png)" << "" << "kept" << "kept.png";
+    QTest::newRow("jpeg document, no choice")
+        << "doc.jpeg" << "JPG Files (*.jpg,*.jpeg)" << "" << "kept" << "kept.jpeg";
+    QTest::newRow("bmp document, PNG chosen, own extension typed")
+        << "doc.bmp" << "BMP Files (*.bmp)" << "PNG Files" << "typed.bmp" << "typed.bmp";
+}
+
+void ApplicationTest::saveAsFollowsTheChosenFilter()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, ownFilter);
+    QFETCH(QString, chosen);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QTemporaryDir folder;
+    const QString source = folder.filePath(document);
+    QImage picture(40, 30, QImage::Format_RGB888);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(source));
+    CChildFrame* child = m_app->OpenDocumentFile(source);
+    QVERIFY(child);
+
+    QString startFilter;
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        QTimer::singleShot(0, &dialog, [&] {
+            if (!QTest::qWaitForWindowExposed(&dialog)) {
+                dialog.reject();
+                return;
+            }
+            startFilter = dialog.selectedNameFilter();
+            // The user picks the type in the list with the keyboard, then
+            // types the name.
+            auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            const int target = types->findText(chosen, Qt::MatchStartsWith);
+            for (int i = 0; !chosen.isEmpty() && i < types->count() &&
+                            !types->currentText().startsWith(chosen);
+                 ++i)
+                QTest::keyClick(types, types->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            edit->selectAll();
+            QTest::keyClicks(edit, folder.filePath(typed));
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        return dialog.exec() == QDialog::Accepted;
+    });
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY2(QFileInfo::exists(folder.filePath(written)),
+             qPrintable(QDir(folder.path()).entryList(QDir::Files).join(QLatin1Char(' '))));
+    QCOMPARE(child->GetDocument()->GetPathName(), folder.filePath(written));
+    QCOMPARE(startFilter, ownFilter);
+}
+
+void ApplicationTest::openListsEveryPictureType()
+{
+    QTemporaryDir folder;
+    const QStringList pictures = {"a.JPEG", "b.tiff", "c.gif", "d.PNG", "e.jpg"};
+    for (const QString& name : pictures + QStringList{"f.txt"}) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QStringList listed;
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.setDirectory(folder.path());
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return false;
+        // What the dialog's list shows under the filter it starts with.
+        auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        // The folder is read in the background.
+        (void)QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()) >= 5; });
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+            listed << list->model()->index(row, 0, list->rootIndex()).data().toString();
+        return false;
+    });
+    QString name;
+    QVERIFY(!QVDocManager::DoPromptFileName(name, AFX_IDS_OPENFILE, true));
+    listed.sort();
+    QCOMPARE(listed, pictures);
 }
 
 void ApplicationTest::saveFailureKeepsTheDocumentAsItWas()
@@ -602,7 +874,8 @@ void ApplicationTest::saveFailureKeepsTheDocumentAsItWas()
     QVERIFY(!QFileInfo::exists(target));
     QVERIFY(doc->IsModified());
     QCOMPARE(doc->GetPathName(), path);
-    QCOMPARE(child->windowTitle(), QStringLiteral("portrait.png @After"));
+    // Still the old name, still marked as modified.
+    QCOMPARE(child->ShownTitle(), QStringLiteral("portrait.png* @After"));
 }
 
 void ApplicationTest::openFailureShowsTheMessage()
@@ -646,7 +919,7 @@ void ApplicationTest::droppedFilesOpen()
     QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Main(), &drop);
     QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
-    QCOMPARE(Main()->ActiveChild()->windowTitle(), QStringLiteral("portrait.png @After"));
+    QCOMPARE(Main()->ActiveChild()->ShownTitle(), QStringLiteral("portrait.png @After"));
 }
 
 void ApplicationTest::closeAsksToSaveChanges()
@@ -797,9 +1070,14 @@ void ApplicationTest::promptsUseTheProgramsFiltersAndNames()
     QCOMPARE(seen.title, QStringLiteral("Open"));
     QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
     QCOMPARE(seen.suffix, QStringLiteral("JPG"));
+    // Every picture type in both cases first, then the program's own filters.
     QCOMPARE(seen.filters.value(0),
+             QStringLiteral("All picture files (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.gif *.BMP "
+                            "*.PNG *.JPG *.JPEG *.TIF *.TIFF *.GIF)"));
+    QCOMPARE(seen.filters.value(1),
              QStringLiteral("Supported files(*.bmp,*.png,*.jpg,*.tif) (*.bmp *.png *.jpg *.tif)"));
-    QCOMPARE(seen.filters.size(), 5);
+    QCOMPARE(seen.filters.value(3), QStringLiteral("PNG Files (*.png) (*.png)"));
+    QCOMPARE(seen.filters.size(), 6);
     QVERIFY(seen.file.isEmpty());
 
     const QString folder = m_files.path();
@@ -822,6 +1100,358 @@ void ApplicationTest::promptsUseTheProgramsFiltersAndNames()
     QVDocManager::SplitExtension(QStringLiteral("/home/my.pics/face.jpeg"), stem, extension);
     QCOMPARE(stem, QStringLiteral("/home/my.pics/face"));
     QCOMPARE(extension, QStringLiteral("jpeg"));
+}
+
+// ---- windows and focus ----------------------------------------------------------------
+
+void ApplicationTest::aPictureOpenedAfterAClickComesToTheFront_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<int>("modeKey"); // Shift+B: After, Shift+C: Left\Right
+    QTest::newRow("Ctrl+O, After") << false << int(Qt::Key_B);
+    QTest::newRow("menu, After") << true << int(Qt::Key_B);
+    QTest::newRow("Ctrl+O, Left\\Right") << false << int(Qt::Key_C);
+    QTest::newRow("menu, Left\\Right") << true << int(Qt::Key_C);
+}
+
+void ApplicationTest::aPictureOpenedAfterAClickComesToTheFront()
+{
+    QFETCH(bool, fromMenu);
+    QFETCH(int, modeKey);
+    CChildFrame* first = OpenSample();
+    QVERIFY(first);
+    Key(modeKey, Qt::ShiftModifier);
+    ReactivateMain();
+    // A click in the picture puts the keyboard focus there.
+    QWidget* port = first->m_pAfterView->viewport();
+    QTest::mouseClick(port, Qt::LeftButton, {}, port->rect().center());
+    QCOMPARE(QApplication::focusWidget(), first->m_pAfterView);
+
+    const QString path = MakePicture(QStringLiteral("blue.png"), Qt::blue);
+    QVERIFY(!path.isEmpty());
+    OpenThroughTheDialog(path, fromMenu);
+    ReactivateMain();
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 2);
+    CChildFrame* second = Main()->ActiveChild();
+    QVERIFY(second != first);
+    QCOMPARE(second->GetDocument()->GetPathName(), path);
+    // In front, and the keys reach it.
+    QCOMPARE(Main()->MdiArea()->subWindowList(QMdiArea::StackingOrder).constLast()->widget(),
+             second);
+    QCOMPARE(QApplication::focusWidget(), second->GetActiveView());
+    QTRY_VERIFY(Main()->windowHandle()->title().contains(QStringLiteral("blue.png @After")));
+
+    // Save As writes the picture in front.
+    const QString target =
+        m_files.filePath(QStringLiteral("saved-%1.png").arg(QTest::currentDataTag()));
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.selectFile(target);
+        return true;
+    });
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVDIB saved;
+    QVERIFY(saved.LoadFromFile(target));
+    QVERIFY(SamePixels(saved, second->GetDocument()->m_dibAfter));
+    QCOMPARE(saved.GetWidth(), 64);
+    QCOMPARE(first->GetDocument()->GetPathName(),
+             QFileInfo(QStringLiteral(MORVANE_SAMPLE)).absoluteFilePath());
+}
+
+void ApplicationTest::hidingTheFocusedViewKeepsItsWindowActive()
+{
+    CChildFrame* first = OpenSample();
+    QVERIFY(first);
+    CChildFrame* second =
+        m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green));
+    QVERIFY(second);
+    QVERIFY(QTest::qWaitForWindowExposed(second));
+    QCOMPARE(Main()->ActiveChild(), second);
+    ReactivateMain();
+    QWidget* port = second->m_pAfterView->viewport();
+    QTest::mouseClick(port, Qt::LeftButton, {}, port->rect().center());
+    QCOMPARE(QApplication::focusWidget(), second->m_pAfterView);
+    // Before mode hides the focused after view: the focus stays in the window.
+    Key(Qt::Key_A, Qt::ShiftModifier);
+    QCOMPARE(second->m_nDisplayMode, int(CChildFrame::DISPLAY_BEFORE));
+    QCOMPARE(Main()->ActiveChild(), second);
+    QCOMPARE(QApplication::focusWidget(), second->m_pBeforeView);
+    Key(Qt::Key_B, Qt::ShiftModifier);
+    QCOMPARE(Main()->ActiveChild(), second);
+    QCOMPARE(QApplication::focusWidget(), second->m_pAfterView);
+}
+
+void ApplicationTest::cascadeAndTileGiveWindowsAUsefulSize()
+{
+    QVERIFY(OpenSample());
+    for (const char* name : {"red.png", "green.png"}) {
+        const QColor colour(QLatin1String(name).chopped(4));
+        QVERIFY(m_app->OpenDocumentFile(MakePicture(QLatin1String(name), colour)));
+    }
+    QMdiArea* area = Main()->MdiArea();
+    QMdiSubWindow* active = area->activeSubWindow();
+    const QSize client = area->viewport()->size();
+    const QSize twoThirds(client.width() * 2 / 3, client.height() * 2 / 3);
+
+    Main()->Action(ID_WINDOW_CASCADE)->trigger();
+    QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    QCOMPARE(stack.size(), 3);
+    QCOMPARE(stack.constLast(), active);
+    QCOMPARE(area->activeSubWindow(), active);
+    // Two thirds of the area each, stepped down and right; the active window
+    // on top at the last step.
+    const int step = stack[1]->x() - stack[0]->x();
+    QVERIFY(step > 0);
+    for (qsizetype i = 0; i < stack.size(); ++i) {
+        QVERIFY(!stack[i]->isMaximized());
+        QCOMPARE(stack[i]->size(), twoThirds);
+        QCOMPARE(stack[i]->pos(), QPoint(int(i) * step, int(i) * step));
+        auto* child = qobject_cast<CChildFrame*>(stack[i]->widget());
+        QTRY_VERIFY(child->m_pAfterView->viewport()->width() > twoThirds.width() - 40);
+    }
+    // A window opened now takes the next place, at the same size.
+    QVERIFY(m_app->OpenDocumentFile(MakePicture(QStringLiteral("blue.png"), Qt::blue)));
+    QMdiSubWindow* added = area->activeSubWindow();
+    QVERIFY(!added->isMaximized());
+    QCOMPARE(added->size(), twoThirds);
+    QCOMPARE(added->pos(), QPoint(3 * step, 3 * step));
+
+    // Tiles share the area without overlapping, none smaller than a sixth of it.
+    Main()->Action(ID_WINDOW_TILE_HORZ)->trigger();
+    const QList<QMdiSubWindow*> tiles = area->subWindowList();
+    QCOMPARE(tiles.size(), 4);
+    for (QMdiSubWindow* tile : tiles) {
+        QVERIFY(area->viewport()->rect().contains(tile->geometry()));
+        QVERIFY(tile->width() * tile->height() * 6 >= client.width() * client.height());
+        for (QMdiSubWindow* other : tiles)
+            QVERIFY(other == tile || !other->geometry().intersects(tile->geometry()));
+    }
+}
+
+void ApplicationTest::windowMenuListsTheWindows()
+{
+    CChildFrame* first = OpenSample();
+    QVERIFY(first);
+    QVERIFY(m_app->OpenDocumentFile(MakePicture(QStringLiteral("a&b.png"), Qt::red)));
+    QVERIFY(m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green)));
+    ReactivateMain();
+    QMenuBar* bar = Main()->menuBar();
+    QAction* windowItem = nullptr;
+    for (QAction* item : bar->actions())
+        if (item->text() == QLatin1String("&Window"))
+            windowItem = item;
+    QVERIFY(windowItem);
+    QMenu* menu = windowItem->menu();
+    auto listed = [menu] {
+        QStringList entries;
+        for (QAction* action : menu->actions())
+            if (action->property("documentWindow").isValid())
+                entries << action->text() +
+                               (action->isChecked() ? QStringLiteral(" (checked)") : QString());
+        return entries;
+    };
+    auto open = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(windowItem).center());
+        return QTest::qWaitForWindowExposed(menu);
+    };
+    QVERIFY(open());
+    QCOMPARE(listed(), (QStringList{"&1 portrait.png @After", "&2 a&&b.png @After",
+                                    "&3 green.png @After (checked)"}));
+    // Picking one brings it to the front.
+    QAction* firstEntry = nullptr;
+    for (QAction* action : menu->actions()) {
+        const QVariant index = action->property("documentWindow");
+        if (index.isValid() && index.toInt() == 0)
+            firstEntry = action;
+    }
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(firstEntry).center());
+    QTRY_COMPARE(Main()->ActiveChild(), first);
+    QVERIFY(open());
+    QCOMPARE(listed(), (QStringList{"&1 portrait.png @After (checked)", "&2 a&&b.png @After",
+                                    "&3 green.png @After"}));
+    menu->close();
+}
+
+void ApplicationTest::fitInWindowAndTheStatusLine()
+{
+    auto field = [this](const char* name) {
+        const auto* label = Main()->statusBar()->findChild<QLabel*>(QLatin1String(name));
+        return label && label->isVisible() ? label->text() : QStringLiteral("(none)");
+    };
+    QCOMPARE(field("ZoomField"), QString());
+    QCOMPARE(field("SizeField"), QString());
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    ReactivateMain();
+    QCOMPARE(field("ZoomField"), QStringLiteral("100 %"));
+    QCOMPARE(field("SizeField"), QStringLiteral("512 × 512"));
+    Key(Qt::Key_O);
+    QCOMPARE(field("ZoomField"), QStringLiteral("90 %"));
+
+    // View > Fit in Window, with the mouse.
+    QMenuBar* bar = Main()->menuBar();
+    QAction* viewItem = bar->actions().value(1);
+    QCOMPARE(viewItem->text(), QStringLiteral("&View"));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(viewItem).center());
+    QMenu* menu = viewItem->menu();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QAction* fit = Main()->Action(ID_ZOOM_FIT);
+    QVERIFY(menu->actions().contains(fit));
+    QCOMPARE(fit->text(), QStringLiteral("Fit in Window"));
+    QVERIFY(!fit->icon().isNull());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(fit).center());
+    CMorvaneView* view = child->m_pAfterView;
+    const QSize room = view->maximumViewportSize();
+    const double zoom = std::min(room.width(), room.height()) / 512.0;
+    QTRY_COMPARE(view->m_dZoom, zoom);
+    QCOMPARE(view->GetVisibleImageRect(), (QVRect{0, 0, 512, 512}));
+    QTRY_COMPARE(field("ZoomField"), QStringLiteral("%1 %").arg(qRound(zoom * 100)));
+
+    // A viewing command: it works in the before view too, by its key.
+    Key(Qt::Key_A, Qt::ShiftModifier);
+    Key(Qt::Key_N);
+    QCOMPARE(field("ZoomField"), QStringLiteral("100 %"));
+    Key(Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(child->m_pBeforeView->m_dZoom, zoom);
+    QCOMPARE(field("ZoomField"), QStringLiteral("%1 %").arg(qRound(zoom * 100)));
+}
+
+void ApplicationTest::ctrlTabGoesRoundTheWindows()
+{
+    CChildFrame* first = OpenSample();
+    CChildFrame* second = m_app->OpenDocumentFile(MakePicture(QStringLiteral("red.png"), Qt::red));
+    CChildFrame* third =
+        m_app->OpenDocumentFile(MakePicture(QStringLiteral("green.png"), Qt::green));
+    QVERIFY(first && second && third);
+    ReactivateMain();
+    // The keyboard focus in the radius slider, away from the pictures.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    auto* sliderButton =
+        qobject_cast<QVToolBarSliderButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS));
+    QVToolbarSliderCtrl* slider = sliderButton->Slider();
+    QTRY_VERIFY(slider->isVisible());
+    slider->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), slider);
+    // Ctrl held down, Tab (or Shift+Tab) pressed, Ctrl let go, as a user does.
+    auto round = [this](bool back) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyPress(focus, Qt::Key_Control, Qt::ControlModifier);
+        const Qt::KeyboardModifiers modifiers =
+            back ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier;
+        QTest::keyClick(focus, back ? Qt::Key_Backtab : Qt::Key_Tab, modifiers);
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Control, Qt::NoModifier);
+        QCoreApplication::processEvents();
+        return Main()->ActiveChild();
+    };
+    QCOMPARE(Main()->ActiveChild(), third);
+    QCOMPARE(round(false), first);
+    QCOMPARE(round(false), second);
+    QCOMPARE(round(false), third);
+    QCOMPARE(round(true), second);
+    QCOMPARE(round(true), first);
+    QCOMPARE(round(true), third);
+}
+
+void ApplicationTest::titlesMarkModifiedDocuments()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    ReactivateMain();
+    CMorvaneDoc* doc = child->GetDocument();
+    QCOMPARE(child->ShownTitle(), QStringLiteral("portrait.png @After"));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    const QPoint c = child->m_pAfterView->viewport()->rect().center();
+    Drag(child->m_pAfterView, c, c + QPoint(30, 10));
+    QVERIFY(doc->IsModified());
+    // The window's title and, the window being maximised, the main window's.
+    QTRY_COMPARE(child->ShownTitle(), QStringLiteral("portrait.png* @After"));
+    QVERIFY(child->isWindowModified());
+    QVERIFY(Main()->ActiveChild()->parentWidget()->isMaximized());
+    QTRY_VERIFY2(Main()->windowHandle()->title().contains(QStringLiteral("[portrait.png* @After]")),
+                 qPrintable(Main()->windowHandle()->title()));
+    Key(Qt::Key_C, Qt::ShiftModifier);
+    QCOMPARE(child->ShownTitle(), QStringLiteral("portrait.png* @Combined"));
+
+    // Saved: no mark.
+    const QString target = m_files.filePath(QStringLiteral("marked.png"));
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        dialog.selectFile(target);
+        return true;
+    });
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(!doc->IsModified());
+    QTRY_COMPARE(child->ShownTitle(), QStringLiteral("marked.png @Combined"));
+    QTRY_VERIFY2(Main()->windowHandle()->title().contains(QStringLiteral("[marked.png @Combined]")),
+                 qPrintable(Main()->windowHandle()->title()));
+
+    // A "[*]" in the name itself shows as it is.
+    doc->SetTitle(QStringLiteral("odd[*].png"));
+    QCOMPARE(child->ShownTitle(), QStringLiteral("odd[*].png @Combined"));
+    doc->SetModifiedFlag(true);
+    QTRY_COMPARE(child->ShownTitle(), QStringLiteral("odd[*].png* @Combined"));
+}
+
+void ApplicationTest::languageMenuChecksTheCurrentLanguage()
+{
+    auto checked = [this] {
+        Main()->UpdateCommandStates();
+        QList<int> ids;
+        for (int id : {ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH, ID_LANGUAGE_KOREAN})
+            if (Main()->Action(id)->isCheckable() && Main()->Action(id)->isChecked())
+                ids << id;
+        return ids;
+    };
+    // The built-in English, with or without a document.
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_ENGLISH});
+    QVERIFY(OpenSample());
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_ENGLISH});
+    // The choice for the next start is the one checked.
+    Main()->Action(ID_LANGUAGE_KOREAN)->trigger();
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_KOREAN});
+    Main()->Action(ID_LANGUAGE_KOREAN)->trigger(); // a second click does not clear it
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_KOREAN});
+    Main()->Action(ID_LANGUAGE_ENGLISH)->trigger();
+    QCOMPARE(checked(), QList<int>{ID_LANGUAGE_ENGLISH});
+    QCOMPARE(QSettings().value(QStringLiteral("Settings/Language")).toString(),
+             QStringLiteral("Language\\English.dll"));
+    m_app->m_bLanguageChanged = false;
+}
+
+void ApplicationTest::bracketsStepTheRadiusThroughTheSlider()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    CMorvaneView* view = child->m_pAfterView;
+    Key(Qt::Key_A, Qt::ControlModifier);
+    auto* sliderButton =
+        qobject_cast<QVToolBarSliderButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS));
+    QVToolbarSliderCtrl* slider = sliderButton->Slider();
+    auto* label =
+        qobject_cast<QVToolBarLabelButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS_LABEL));
+    // A tenth of the radius each step, at least one pixel, within 1 to 1000.
+    const struct
+    {
+        Qt::Key key;
+        int start;
+        int radius;
+    } steps[] = {{Qt::Key_BracketRight, 100, 110}, {Qt::Key_BracketRight, 110, 121},
+                 {Qt::Key_BracketLeft, 121, 109},  {Qt::Key_BracketLeft, 5, 4},
+                 {Qt::Key_BracketRight, 9, 10},     {Qt::Key_BracketLeft, 1, 1},
+                 {Qt::Key_BracketRight, 995, 1000}, {Qt::Key_BracketRight, 1000, 1000}};
+    for (const auto& step : steps) {
+        // The slider where the step starts, as the user left it.
+        if (slider->value() != step.start)
+            slider->setValue(step.start);
+        QCOMPARE(view->m_nRadius, step.start);
+        Key(step.key);
+        QCOMPARE(slider->value(), step.radius);
+        QCOMPARE(view->m_nRadius, step.radius);
+        QCOMPARE(label->Text(), QVToolBarLabelButton::FormatRadius(step.radius));
+    }
+    // Not while the before view is active, as the slider's own command.
+    Key(Qt::Key_A, Qt::ShiftModifier);
+    Key(Qt::Key_BracketLeft);
+    QCOMPARE(slider->value(), 1000);
 }
 
 QTEST_MAIN(ApplicationTest)

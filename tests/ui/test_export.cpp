@@ -53,7 +53,11 @@ private slots:
     void screenshotsUseTheVisiblePart();
     void anEmptiedBoxAsksForAnInteger();
     void unusedFieldsAreDisabled();
+    void typeListIsSortedAndSelectsByPrefix_data();
     void typeListIsSortedAndSelectsByPrefix();
+    void startFolderIsOneThatExists_data();
+    void startFolderIsOneThatExists();
+    void aBrowsedFolderOverTheLimitIsRefusedNotCut();
     void aFileWithoutExtensionIsUnnamed();
     void withoutVisibleViewScreenshotsAreUnavailable();
 
@@ -67,8 +71,12 @@ private slots:
     void cancelWritesNothing();
     void aZeroSizeReportsThePicturesThatFailed();
     void theExportedPicturesKeepTheColourProfile();
+    void withoutATypeNothingIsWritten();
 
 private:
+    // The desktop's documents folder, as its settings name it (existing or not).
+    void SetDocumentsFolder(const QString& path);
+    void BrowseTo(const QString& folder);
     // A document window over a width x height picture, named face.<extension>
     // (face alone without an extension).
     CChildFrame* Open(int width, int height, const QString& extension = QStringLiteral("png"));
@@ -87,6 +95,8 @@ private:
     QTemporaryDir m_settings;
     QTemporaryDir m_files;
     QTemporaryDir m_out;
+    QTemporaryDir m_config;
+    QTemporaryDir m_documents;
     CChildFrame* m_pFrame = nullptr;
     QList<Message> m_messages;
 };
@@ -99,9 +109,24 @@ void ExportTest::initTestCase()
         m_messages.append({text, icon});
         return QMessageBox::Ok;
     });
-    // The folder browser answers with the test's output folder.
-    QVExportDlg::SetFolderHook([this](QWidget*, const QString& title, const QString&) {
-        return title == QStringLiteral("Select folder") ? m_out.path() : QString();
+    BrowseTo(m_out.path());
+    // The desktop's settings are the test's own.
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    SetDocumentsFolder(m_documents.path());
+}
+
+void ExportTest::SetDocumentsFolder(const QString& path)
+{
+    QFile dirs(m_config.filePath(QStringLiteral("user-dirs.dirs")));
+    QVERIFY(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    dirs.write("XDG_DOCUMENTS_DIR=\"" + path.toLocal8Bit() + "\"\n");
+}
+
+void ExportTest::BrowseTo(const QString& folder)
+{
+    // The folder browser answers with this folder.
+    QVExportDlg::SetFolderHook([folder](QWidget*, const QString& title, const QString&) {
+        return title == QStringLiteral("Select folder") ? folder : QString();
     });
 }
 
@@ -114,6 +139,8 @@ void ExportTest::init()
 void ExportTest::cleanup()
 {
     QVExportDlg::SetModalHook({});
+    BrowseTo(m_out.path());
+    SetDocumentsFolder(m_documents.path());
     delete m_pFrame;
     m_pFrame = nullptr;
 }
@@ -183,7 +210,7 @@ void ExportTest::proposalsFollowThePictureAndLayout()
 {
     QVERIFY(Open(1000, 750, QStringLiteral("jpg")));
     Export(
-        [](QVExportDlg& d) {
+        [this](QVExportDlg& d) {
             QCOMPARE(d.windowTitle(), QStringLiteral("Export"));
             QCOMPARE(Control<QLineEdit>(d, QVExportDlg::IDC_NAME)->text(), QStringLiteral("face"));
             QCOMPARE(Control<QComboBox>(d, QVExportDlg::IDC_TYPE)->currentText(), QStringLiteral("JPG"));
@@ -196,7 +223,7 @@ void ExportTest::proposalsFollowThePictureAndLayout()
             for (int id : {QVExportDlg::IDC_MARK, QVExportDlg::IDC_MARK_COMBINED, QVExportDlg::IDC_SCREENSHOTS})
                 QVERIFY(!Control<QCheckBox>(d, id)->isChecked());
             QVERIFY(Control<QRadioButton>(d, QVExportDlg::IDC_LEFT_RIGHT)->isChecked());
-            QCOMPARE(d.m_strPath, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+            QCOMPARE(d.m_strPath, m_documents.path());
         },
         false);
 
@@ -309,25 +336,117 @@ void ExportTest::unusedFieldsAreDisabled()
         false);
 }
 
+void ExportTest::typeListIsSortedAndSelectsByPrefix_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QString>("proposed"); // empty: no entry selected
+    QTest::newRow("jpeg") << "jpeg" << "JPG";
+    QTest::newRow("JPEG") << "JPEG" << "JPG";
+    QTest::newRow("tiff") << "tiff" << "TIF";
+    QTest::newRow("tif") << "tif" << "TIF";
+    QTest::newRow("bmp") << "bmp" << "BMP";
+    QTest::newRow("gif, not in the list") << "gif" << "";
+}
+
 void ExportTest::typeListIsSortedAndSelectsByPrefix()
 {
-    QVERIFY(Open(40, 30, QStringLiteral("jpeg")));
+    QFETCH(QString, extension);
+    QFETCH(QString, proposed);
+    QVERIFY(Open(40, 30, extension));
     Export(
-        [](QVExportDlg& d) {
+        [&](QVExportDlg& d) {
             QComboBox* types = Control<QComboBox>(d, QVExportDlg::IDC_TYPE);
             QStringList items;
             for (int i = 0; i < types->count(); ++i)
                 items << types->itemText(i);
             QCOMPARE(items, (QStringList{"BMP", "JPG", "PNG", "TIF"}));
-            // "JPEG" begins no entry: nothing is selected and the type is empty.
-            QCOMPARE(types->currentIndex(), -1);
+            QCOMPARE(types->currentIndex(), proposed.isEmpty() ? -1 : int(items.indexOf(proposed)));
             d.UpdateData(true);
-            QVERIFY(d.m_strType.isEmpty());
+            QCOMPARE(d.m_strType, proposed);
             d.m_strType = QStringLiteral("ti");
             d.UpdateData(false);
             QCOMPARE(types->currentText(), QStringLiteral("TIF"));
         },
         false);
+}
+
+void ExportTest::startFolderIsOneThatExists_data()
+{
+    QTest::addColumn<bool>("documentsExist");
+    QTest::addColumn<bool>("pictureFolderExists");
+    QTest::addColumn<QString>("start"); // documents, picture or home
+    QTest::newRow("documents folder") << true << true << "documents";
+    QTest::newRow("no documents folder") << false << true << "picture";
+    QTest::newRow("neither") << false << false << "home";
+}
+
+void ExportTest::startFolderIsOneThatExists()
+{
+    QFETCH(bool, documentsExist);
+    QFETCH(bool, pictureFolderExists);
+    QFETCH(QString, start);
+    const QString documents = m_documents.filePath(QStringLiteral("Documents"));
+    QVERIFY(QDir().mkpath(documents));
+    if (!documentsExist)
+        QVERIFY(QDir(documents).removeRecursively());
+    SetDocumentsFolder(documents);
+    QVERIFY(Open(40, 30));
+    QTemporaryDir gone;
+    if (!pictureFolderExists)
+        m_pFrame->GetDocument()->SetPathName(gone.filePath(QStringLiteral("sub/face.png")), false);
+    const QString picture = QFileInfo(m_pFrame->GetDocument()->GetPathName()).absolutePath();
+    const QString expected = start == QLatin1String("documents") ? documents
+                             : start == QLatin1String("picture") ? picture
+                                                                 : QDir::homePath();
+    Export([&](QVExportDlg& d) { QCOMPARE(d.m_strPath, expected); }, false);
+
+    // Exported from there, without Browse, the folder is made where it starts.
+    QVExportDlg::SetModalHook([](QVExportDlg& dialog) {
+        QTest::mouseClick(Control<QPushButton>(dialog, QVExportDlg::IDOK_EXPORT), Qt::LeftButton);
+        return dialog.result();
+    });
+    if (start != QLatin1String("home")) {
+        m_pFrame->OnCmdMsg(ID_FILE_EXPORT);
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+        QVERIFY(QFileInfo::exists(expected + QStringLiteral("/face/face @After.PNG")));
+    }
+    if (start == QLatin1String("picture"))
+        QVERIFY(QDir(expected + QStringLiteral("/face")).removeRecursively());
+}
+
+void ExportTest::aBrowsedFolderOverTheLimitIsRefusedNotCut()
+{
+    // A folder whose first 260 characters name another folder that exists.
+    QString cut = m_out.path() + QLatin1Char('/');
+    cut += QString(QVExportDlg::kMaxPathChars - cut.size(), QLatin1Char('c'));
+    QCOMPARE(cut.size(), QVExportDlg::kMaxPathChars);
+    QVERIFY(QDir().mkpath(cut));
+    const QString chosen = cut + QStringLiteral("/longer");
+    QVERIFY(QDir().mkpath(chosen));
+    BrowseTo(chosen);
+
+    QVERIFY(Open(60, 40));
+    int result = QDialog::Accepted;
+    QVExportDlg::SetModalHook([&](QVExportDlg& dialog) {
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return int(QDialog::Rejected);
+        QTest::mouseClick(Control<QPushButton>(dialog, QVExportDlg::IDC_BROWSE), Qt::LeftButton);
+        // The box shows the whole folder.
+        [&] { QCOMPARE(Control<QLineEdit>(dialog, QVExportDlg::IDC_PATH)->text(), chosen); }();
+        QTest::mouseClick(Control<QPushButton>(dialog, QVExportDlg::IDOK_EXPORT), Qt::LeftButton);
+        result = dialog.result();
+        // The dialog stays open for another folder.
+        [&] { QVERIFY(dialog.isVisible()); }();
+        return result;
+    });
+    m_pFrame->OnCmdMsg(ID_FILE_EXPORT);
+    QCOMPARE(result, int(QDialog::Rejected));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Enter no more than 260 characters."));
+    QVERIFY(!QFileInfo::exists(cut + QStringLiteral("/face")));
+    QVERIFY(!QFileInfo::exists(chosen + QStringLiteral("/face")));
 }
 
 void ExportTest::aFileWithoutExtensionIsUnnamed()
@@ -471,7 +590,8 @@ void ExportTest::aSecondExportToTheSameNameWritesNothing()
     m_messages.clear();
     Export([](QVExportDlg&) {});
     QCOMPARE(m_messages.size(), 1);
-    QCOMPARE(m_messages[0].text, QStringLiteral("Failed to create the folder:\nface"));
+    QCOMPARE(m_messages[0].text,
+             QStringLiteral("Failed to create the folder:\n") + Output(QString()).chopped(1));
     QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
     QVERIFY(!QFileInfo::exists(Output(QStringLiteral("face @After.PNG"))));
     QCOMPARE(QFileInfo(Output(QStringLiteral("face @Before.PNG"))).lastModified(), written);
@@ -525,6 +645,29 @@ void ExportTest::theExportedPicturesKeepTheColourProfile()
         QVERIFY2(!written.isNull(), name);
         QCOMPARE(written.colorSpace(), QColorSpace(QColorSpace::DisplayP3));
     }
+}
+
+void ExportTest::withoutATypeNothingIsWritten()
+{
+    // A GIF picture proposes no type: Export asks for one and makes no folder.
+    QVERIFY(Open(60, 40, QStringLiteral("gif")));
+    bool stillOpen = false;
+    Export([&](QVExportDlg& d) {
+        QTest::mouseClick(Control<QPushButton>(d, QVExportDlg::IDC_BROWSE), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(d, QVExportDlg::IDOK_EXPORT), Qt::LeftButton);
+        stillOpen = d.isVisible() && d.result() == QDialog::Rejected;
+        // Then the user picks a type in the list.
+        QComboBox* types = Control<QComboBox>(d, QVExportDlg::IDC_TYPE);
+        types->setFocus();
+        QTest::keyClick(types, Qt::Key_P);
+    });
+    QVERIFY(stillOpen);
+    QCOMPARE(m_messages.size(), 2);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Choose a file type for the exported pictures."));
+    QCOMPARE(m_messages[0].icon, QMessageBox::Warning);
+    QCOMPARE(m_messages[1].text, QStringLiteral("Export successfully !"));
+    QCOMPARE(QDir(Output(QString())).entryList(QDir::Files),
+             (QStringList{"face @After.PNG", "face @Before.PNG", "face @Combined.PNG"}));
 }
 
 QTEST_MAIN(ExportTest)

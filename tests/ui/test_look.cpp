@@ -51,6 +51,9 @@ private slots:
     void sliderSitsOnTheBarsBackground();
     void dockedPaletteShowsTheDockSite();
     void columnButtonCyclesTheColumns();
+    void dockedPaletteKeepsItsTitleAndHasAGripper();
+    void theWholeFloatingCaptionDrags_data();
+    void theWholeFloatingCaptionDrags();
     void labelPicturesAreWhiteCapitalsOnBlack_data();
     void labelPicturesAreWhiteCapitalsOnBlack();
     void splashShowsForItsTimeAndHidesOnAClick();
@@ -183,6 +186,90 @@ void LookTest::columnButtonCyclesTheColumns()
     // The floating frame is exactly as large as the palette and its caption.
     QTRY_COMPARE(dock->size(), QSize(palette->CalcSize().width(),
                                      palette->CalcSize().height() + QVPaletteDock::kTitleBarHeight));
+}
+
+void LookTest::dockedPaletteKeepsItsTitleAndHasAGripper()
+{
+    QVPaletteDock* dock = m_pMain->m_wndPaletteDock;
+    QVPalette* palette = dock->GetPalette();
+    dock->setFloating(false);
+    QTRY_VERIFY(!dock->isFloating());
+    QTRY_VERIFY(palette->isVisible() && palette->height() > 100);
+    const int columns = palette->GetColumns();
+
+    // The red title strip sits inside the frame, below its 10-pixel top.
+    const QImage image = palette->grab().toImage();
+    const int stripTop = QVPalette::kFrameCorners.top() + 1;
+    for (int x : {8, image.width() / 2, image.width() - 8}) {
+        const QColor pixel = At(image, x, stripTop + 2);
+        QVERIFY2(pixel.red() >= 100 && pixel.green() <= 30 && pixel.blue() <= 30,
+                 qPrintable(pixel.name()));
+    }
+    // The frame is still drawn around it: its dark edge at the left.
+    QVERIFY(At(image, 0, image.height() / 2).red() < 150);
+
+    // The caption holds a gripper, two dotted rows across the middle, and no
+    // column button: a click there changes nothing.
+    QWidget* caption = dock->Caption();
+    const QImage grip = caption->grab().toImage();
+    QList<int> rows;
+    int dots = 0;
+    for (int y = 0; y < grip.height(); ++y)
+        for (int x = 0; x < grip.width(); ++x)
+            if (At(grip, x, y) == QVMRVVisualManager::kGripper) {
+                ++dots;
+                if (!rows.contains(y))
+                    rows << y;
+            }
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[1] - rows[0], 2);
+    QVERIFY2(dots >= grip.width() / 2, qPrintable(QString::number(dots)));
+    for (int x = QVPaletteDock::kColumnButton.left(); x <= QVPaletteDock::kColumnButton.right(); ++x)
+        for (int y = QVPaletteDock::kColumnButton.top(); y <= QVPaletteDock::kColumnButton.bottom(); ++y)
+            QVERIFY(At(grip, x, y) == QVMRVVisualManager::kBarFace ||
+                    At(grip, x, y) == QVMRVVisualManager::kGripper);
+    QTest::mouseClick(caption, Qt::LeftButton, {}, QVPaletteDock::kColumnButton.center());
+    QCOMPARE(palette->GetColumns(), columns);
+    QVERIFY(!dock->isFloating());
+
+    dock->setFloating(true);
+    QTRY_VERIFY(dock->isFloating());
+}
+
+void LookTest::theWholeFloatingCaptionDrags_data()
+{
+    QTest::addColumn<QPoint>("grip");
+    for (int y = 0; y < QVPaletteDock::kTitleBarHeight; y += 3)
+        QTest::addRow("row %d", y) << QPoint(40, y);
+    QTest::newRow("left end") << QPoint(1, 5);
+    QTest::newRow("right end") << QPoint(-2, 5);
+}
+
+void LookTest::theWholeFloatingCaptionDrags()
+{
+    QFETCH(QPoint, grip);
+    QVPaletteDock* dock = m_pMain->m_wndPaletteDock;
+    QVERIFY(dock->isFloating());
+    QVERIFY(QTest::qWaitForWindowExposed(dock));
+    QWidget* caption = dock->Caption();
+    if (grip.x() < 0)
+        grip.rx() += caption->width();
+    // In the middle of the main window, away from the edges it docks at.
+    const QPoint start = m_pMain->geometry().center() - QPoint(100, 100);
+    dock->move(start);
+    QTRY_COMPARE(dock->pos(), start);
+    const QPoint before = dock->pos();
+    const int columns = dock->GetPalette()->GetColumns();
+
+    // The mouse moves on the screen; the caption moves under it.
+    const QPoint pressed = caption->mapToGlobal(grip);
+    QTest::mousePress(caption, Qt::LeftButton, {}, grip);
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(caption, caption->mapFromGlobal(pressed + QPoint(15, 10) * step));
+    QTest::mouseRelease(caption, Qt::LeftButton, {}, caption->mapFromGlobal(pressed + QPoint(60, 40)));
+    QTRY_COMPARE(dock->pos(), before + QPoint(60, 40));
+    QVERIFY(dock->isFloating());
+    QCOMPARE(dock->GetPalette()->GetColumns(), columns);
 }
 
 void LookTest::labelPicturesAreWhiteCapitalsOnBlack_data()

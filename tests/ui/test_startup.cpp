@@ -8,7 +8,9 @@
 #include "app/QVMessageBox.h"
 #include "view/CChildFrame.h"
 
+#include <QCommandLineParser>
 #include <QMdiArea>
+#include <QProcess>
 #include <QMdiSubWindow>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -21,6 +23,9 @@ class StartupTest : public QObject
 private slots:
     void initTestCase();
     void commandLinePicturesOpenInWindowsOfTheirOwn();
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
+    void theCommandLineNamesThePictures();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -54,10 +59,51 @@ void StartupTest::commandLinePicturesOpenInWindowsOfTheirOwn()
 
     QStringList titles;
     for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
-        titles << sub->widget()->windowTitle();
+        titles << qobject_cast<CChildFrame*>(sub->widget())->ShownTitle();
     QCOMPARE(titles, (QStringList{"portrait.png @After", "second.png @After"}));
     QCOMPARE(messages, QStringList{QStringLiteral("Failed to open the file:\n") + missing});
     QVMessageBox::SetHook({});
+}
+
+void StartupTest::helpAndVersionNeedNoDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("printed");
+    const QString usage = QStringLiteral("[options] [pictures...]");
+    QTest::newRow("--help") << QStringList{"--help"} << usage;
+    QTest::newRow("-h") << QStringList{"-h"} << usage;
+    QTest::newRow("--help-all") << QStringList{"--help-all"} << usage;
+    QTest::newRow("--help beside a picture") << QStringList{"face.png", "--help"} << usage;
+    QTest::newRow("--help beside a Qt option") << QStringList{"-style", "fusion", "--help"} << usage;
+    QTest::newRow("--version") << QStringList{"--version"} << QStringLiteral("Morvane 1.0.0.5");
+    QTest::newRow("-v") << QStringList{"-v"} << QStringLiteral("Morvane 1.0.0.5");
+}
+
+void StartupTest::helpAndVersionNeedNoDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, printed);
+    // No display of any kind: the GUI could not start.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(MORVANE_EXE), arguments);
+    QVERIFY(program.waitForFinished(30000));
+    const QString output = QString::fromLocal8Bit(program.readAllStandardOutput());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(output.contains(printed), qPrintable(output));
+}
+
+void StartupTest::theCommandLineNamesThePictures()
+{
+    QCommandLineParser parser;
+    CMorvaneApp::DescribeCommandLine(parser);
+    QVERIFY(parser.parse({"morvane", "face.png", "/pics/other face.jpg"}));
+    QCOMPARE(parser.positionalArguments(), (QStringList{"face.png", "/pics/other face.jpg"}));
+    QVERIFY(!parser.isSet(QStringLiteral("help")));
 }
 
 QTEST_MAIN(StartupTest)

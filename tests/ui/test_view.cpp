@@ -503,6 +503,53 @@ private slots:
         QCOMPARE(view->m_dZoom, expected);
     }
 
+    void fitInWindowShowsTheWholePicture_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<double>("zoom");
+        // Width decides: 700 / 3000 below 500 / 2000.
+        QTest::newRow("big photo") << QSize(3000, 2000) << QSize(700, 500) << 1 << 700.0 / 3000;
+        QTest::newRow("height decides") << QSize(1000, 2000) << QSize(700, 500) << 1 << 0.25;
+        QTest::newRow("small picture") << QSize(100, 50) << QSize(700, 500) << 1 << 7.0;
+        QTest::newRow("tiny picture, up to 16") << QSize(10, 10) << QSize(700, 500) << 1 << 16.0;
+        QTest::newRow("very wide, down to 0.1") << QSize(9000, 20) << QSize(700, 500) << 1 << 0.1;
+        // Side by side: each view has half the width.
+        QTest::newRow("left right") << QSize(3000, 2000) << QSize(700, 500) << 2 << 350.0 / 3000;
+    }
+
+    void fitInWindowShowsTheWholePicture()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, client);
+        QFETCH(int, mode);
+        QFETCH(double, zoom);
+        QVERIFY(Open(picture, client));
+        QVERIFY(Mode(ID_MODE_BEFORE + mode));
+        CMorvaneView* view = AfterView();
+        // From a zoom with scroll bars, scrolled.
+        QVERIFY(view->SetZoom(2));
+        Settle();
+        view->ScrollToPosition(QPoint(50, 30));
+        QVERIFY(view->OnCmdMsg(ID_ZOOM_FIT));
+        Settle();
+        QCOMPARE(view->m_dZoom, zoom);
+        if (zoom > CMorvaneView::kMinZoom) {
+            // Nothing left to scroll: the whole picture is in view.
+            QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+            QCOMPARE(view->verticalScrollBar()->maximum(), 0);
+            QCOMPARE(view->GetVisibleImageRect(), (QVRect{0, 0, picture.width(), picture.height()}));
+        }
+        if (mode == 2)
+            QCOMPARE(BeforeView()->m_dZoom, zoom);
+        // The ladder itself is unchanged: zoom in steps from the fitted factor.
+        if (zoom < 1) {
+            view->OnZoomIn();
+            QCOMPARE(view->m_dZoom, zoom + 0.1);
+        }
+    }
+
     void setZoomAcceptsOnlyUpTo16_data()
     {
         QTest::addColumn<double>("zoom");
@@ -678,7 +725,7 @@ private slots:
         QVERIFY(AfterView()->isVisible());
         QVERIFY(!BeforeView()->isVisible());
         QCOMPARE(AfterView()->geometry(), QRect(0, 0, 600, 500));
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("portrait.jpg @After"));
+        QCOMPARE(m_frame->ShownTitle(), QStringLiteral("portrait.jpg @After"));
         QCOMPARE(m_frame->GetActiveView(), AfterView());
         QVERIFY(AfterView()->m_bAfter);
         QVERIFY(!BeforeView()->m_bAfter);
@@ -694,7 +741,7 @@ private slots:
 
         // Save As renames the document: the title follows.
         Doc()->SetTitle(QStringLiteral("face.png"));
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("face.png @After"));
+        QCOMPARE(m_frame->ShownTitle(), QStringLiteral("face.png @After"));
     }
 
     void displayModesLayOutTheViews_data()
@@ -740,7 +787,7 @@ private slots:
         QVERIFY(Mode(command == ID_MODE_BEFORE ? ID_MODE_TOP_BOTTOM : ID_MODE_BEFORE));
         QVERIFY(Mode(command));
         QCOMPARE(m_frame->m_nDisplayMode, command - ID_MODE_BEFORE);
-        QCOMPARE(m_frame->windowTitle(), kTitle + QStringLiteral(" @") + name);
+        QCOMPARE(m_frame->ShownTitle(), kTitle + QStringLiteral(" @") + name);
 
         for (int pass = 0; pass < 2; ++pass) {
             const QRect wantBefore = pass ? beforeResized : before;
@@ -755,7 +802,7 @@ private slots:
             m_frame->resize(resized);
             Settle();
         }
-        QCOMPARE(m_frame->windowTitle(), kTitle + QStringLiteral(" @") + name);
+        QCOMPARE(m_frame->ShownTitle(), kTitle + QStringLiteral(" @") + name);
     }
 
     void lastPressedViewIsActiveInCombinedModes()
@@ -1288,14 +1335,36 @@ private slots:
                      {{0, 120}, Qt::NoModifier},
                      {{-120, 0}, Qt::NoModifier},
                      {{0, 120}, Qt::ControlModifier}};
-        for (const auto& turn : turns) {
-            QWheelEvent wheel(QPointF(at), QPointF(port->mapToGlobal(at)), QPoint(), turn.delta,
-                              Qt::NoButton, turn.modifiers, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(port, &wheel);
+        // Over the picture and over either scroll bar.
+        for (QWidget* target : {port, static_cast<QWidget*>(view->horizontalScrollBar()),
+                                static_cast<QWidget*>(view->verticalScrollBar())}) {
+            QVERIFY(target->isVisible());
+            const QPoint over = target == port ? at : target->rect().center();
+            for (const auto& turn : turns) {
+                QWheelEvent wheel(QPointF(over), QPointF(target->mapToGlobal(over)), QPoint(),
+                                  turn.delta, Qt::NoButton, turn.modifiers, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(target, &wheel);
+                Settle();
+                QCOMPARE(view->GetScrollPosition(), QPoint(100, 100));
+                QVERIFY(view->m_dZoom == 3.0);
+            }
+        }
+    }
+
+    void keysDoNotScroll()
+    {
+        CMorvaneView* view = OpenAt(QSize(400, 300), 3, QSize(580, 480), QPoint(100, 100));
+        QVERIFY(view);
+        QWidget* port = view->viewport();
+        QTest::mouseClick(port, Qt::LeftButton, {}, QPoint(200, 200));
+        QCOMPARE(QApplication::focusWidget(), view);
+        for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up, Qt::Key_PageDown,
+                            Qt::Key_PageUp, Qt::Key_Home, Qt::Key_End}) {
+            QTest::keyClick(view, key);
             Settle();
             QCOMPARE(view->GetScrollPosition(), QPoint(100, 100));
-            QVERIFY(view->m_dZoom == 3.0);
         }
+        QVERIFY(view->m_dZoom == 3.0);
     }
 
     // ---- history ----------------------------------------------------------------

@@ -165,6 +165,12 @@ def unzoom():
     return lens('<path d="M9 10L10.5 8.5V17.5M16 10L17.5 8.5V17.5" fill="none" stroke="%s" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"/>'
                 '<circle cx="13.5" cy="11" r="1.25" fill="%s"/><circle cx="13.5" cy="16" r="1.25" fill="%s"/>' % (R, R, R))
 
+@icon("33913")
+def fit_in_window():
+    # Four corners of a frame inside the lens: the whole picture in view.
+    corners = ("M8.5 11.5V8.5H11.5M14.5 8.5H17.5V11.5M17.5 14.5V17.5H14.5M11.5 17.5H8.5V14.5")
+    return lens('<path d="%s" fill="none" stroke="%s" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"/>' % (corners, R))
+
 # ---- region modes ----------------------------------------------------------
 RB = scale_path(REGION, 0.72, 8.5, 9.5)
 RC = (12.5, 12.5, 9.5)

@@ -91,6 +91,22 @@
         <source>Recent File</source>
         <translation>최근 파일</translation>
     </message>
+    <message>
+        <source>Next Window</source>
+        <translation>다음 창</translation>
+    </message>
+    <message>
+        <source>Previous Window</source>
+        <translation>이전 창</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1%</translation>
+    </message>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
 </context>
 <context>
     <name>QVExportDlg</name>
@@ -173,6 +189,10 @@
     <message>
         <source>Enter an integer.</source>
         <translation>정수를 입력하십시오.</translation>
+    </message>
+    <message>
+        <source>Choose a file type for the exported pictures.</source>
+        <translation>내보낼 이미지의 파일 형식을 선택하십시오.</translation>
     </message>
 </context>
 <context>
@@ -528,6 +548,41 @@ System will use the default language!</source>
     <message>
         <source>Exit</source>
         <translation>끝내기</translation>
+    </message>
+    <message>
+        <source>All picture files</source>
+        <translation>모든 이미지 파일</translation>
+    </message>
+    <message>
+        <source>Show the whole picture in the window</source>
+        <translation>창에 이미지 전체를 표시합니다</translation>
+    </message>
+    <message>
+        <source>Fit in Window</source>
+        <translation>창에 맞추기</translation>
+    </message>
+    <message>
+        <source>Make the control radius a tenth smaller</source>
+        <translation>제어 반경을 10분의 1만큼 줄입니다</translation>
+    </message>
+    <message>
+        <source>Smaller Radius</source>
+        <translation>반경 줄이기</translation>
+    </message>
+    <message>
+        <source>Make the control radius a tenth larger</source>
+        <translation>제어 반경을 10분의 1만큼 늘립니다</translation>
+    </message>
+    <message>
+        <source>Larger Radius</source>
+        <translation>반경 늘리기</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Pictures to open.</source>
+        <translation>열 이미지 파일.</translation>
     </message>
 </context>
 </TS>

@@ -91,6 +91,22 @@
         <source>Recent File</source>
         <translation>最近的文件</translation>
     </message>
+    <message>
+        <source>Next Window</source>
+        <translation>下一个窗口</translation>
+    </message>
+    <message>
+        <source>Previous Window</source>
+        <translation>上一个窗口</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
 </context>
 <context>
     <name>QVExportDlg</name>
@@ -173,6 +189,10 @@
     <message>
         <source>Enter an integer.</source>
         <translation>请输入整数。</translation>
+    </message>
+    <message>
+        <source>Choose a file type for the exported pictures.</source>
+        <translation>请为导出的图像选择文件类型。</translation>
     </message>
 </context>
 <context>
@@ -528,6 +548,41 @@ System will use the default language!</source>
     <message>
         <source>Exit</source>
         <translation>退出</translation>
+    </message>
+    <message>
+        <source>All picture files</source>
+        <translation>所有图像文件</translation>
+    </message>
+    <message>
+        <source>Show the whole picture in the window</source>
+        <translation>在窗口中显示整幅图像</translation>
+    </message>
+    <message>
+        <source>Fit in Window</source>
+        <translation>适合窗口</translation>
+    </message>
+    <message>
+        <source>Make the control radius a tenth smaller</source>
+        <translation>将控制半径缩小十分之一</translation>
+    </message>
+    <message>
+        <source>Smaller Radius</source>
+        <translation>减小半径</translation>
+    </message>
+    <message>
+        <source>Make the control radius a tenth larger</source>
+        <translation>将控制半径增大十分之一</translation>
+    </message>
+    <message>
+        <source>Larger Radius</source>
+        <translation>增大半径</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Pictures to open.</source>
+        <translation>要打开的图像文件。</translation>
     </message>
 </context>
 </TS>
