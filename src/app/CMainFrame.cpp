@@ -497,16 +497,8 @@ void CMainFrame::UpdateStatusFields()
 
 void CMainFrame::UpdateModifiedMarks()
 {
-    // Each window's title marks a modified document, whatever changed it
-    // (strokes, undo, saving), as the frame's titles are kept up to date.
-    for (QMdiSubWindow* sub : m_pMdiArea->subWindowList()) {
-        auto* child = qobject_cast<CChildFrame*>(sub->widget());
-        const bool modified = child && child->GetDocument() && child->GetDocument()->IsModified();
-        if (child && child->isWindowModified() != modified)
-            child->setWindowModified(modified);
-    }
     // A maximised window's title stands in the main window's, and with it
-    // its mark.
+    // its mark (each window's own mark follows its document's signal).
     const CChildFrame* active = ActiveChild();
     const bool mark = active && active->isWindowModified() &&
                       windowTitle().contains(QLatin1String(CChildFrame::kModifiedMark));
@@ -572,6 +564,10 @@ QMdiSubWindow* CMainFrame::AddChild(CChildFrame* child)
         for (QAction* action : menu->actions())
             action->setShortcut(QKeySequence());
     connect(child->GetDocument(), &CMorvaneDoc::closeRequested, sub, &QWidget::close);
+    // The title marks a document that differs from its file, whatever made it
+    // so (strokes, undo, saving).
+    child->setWindowModified(child->GetDocument()->IsModified());
+    connect(child->GetDocument(), &CMorvaneDoc::modifiedChanged, child, &QWidget::setWindowModified);
     // The views work with the current tool and follow the user's next choices.
     for (CMorvaneView* view : {child->m_pBeforeView, child->m_pAfterView}) {
         view->SetCurrentTool(m_nCurrentTool);

@@ -1383,6 +1383,12 @@ void ApplicationTest::titlesMarkModifiedDocuments()
     QTRY_VERIFY2(Main()->windowHandle()->title().contains(QStringLiteral("[marked.png @Combined]")),
                  qPrintable(Main()->windowHandle()->title()));
 
+    // Undo leaves the saved state and Redo comes back to it: the mark follows.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(child->ShownTitle(), QStringLiteral("marked.png* @Combined"));
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(child->ShownTitle(), QStringLiteral("marked.png @Combined"));
+
     // A "[*]" in the name itself shows as it is.
     doc->SetTitle(QStringLiteral("odd[*].png"));
     QCOMPARE(child->ShownTitle(), QStringLiteral("odd[*].png @Combined"));
