@@ -852,8 +852,7 @@ void CMainFrame::RefreshAfterView()
     if (!view)
         return;
     // Whatever the display copy held beyond the after-image is dropped.
-    if (view->m_bAfter)
-        (void)view->m_dibShow.CopyFrom(&view->GetDocument()->m_dibAfter);
+    view->DropPreview();
     view->RedrawNow();
 }
 

@@ -489,6 +489,16 @@ void CMorvaneView::FlushRedraw()
     m_rcDirty = QRect();
 }
 
+void CMorvaneView::DropPreview()
+{
+    QVDIB* after = After();
+    if (!m_bAfter || !after || m_rcShowDirty.IsEmpty())
+        return;
+    if (!QVCopyRect(*after, m_dibShow, m_rcShowDirty))
+        (void)m_dibShow.CopyFrom(after);
+    m_rcShowDirty = QVRect{};
+}
+
 bool CMorvaneView::Commit()
 {
     QVDIB* after = After();

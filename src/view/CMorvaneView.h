@@ -55,6 +55,9 @@ public:
     void ScrollToPosition(QPoint position);
     // Repaints at once, as every editing step does.
     void RedrawNow();
+    // The display copy shows the after-image again: what a preview or an
+    // unfinished stroke drew is put back (only where they drew).
+    void DropPreview();
 
     void OnZoomIn();
     void OnZoomOut();

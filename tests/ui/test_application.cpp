@@ -71,6 +71,7 @@ private slots:
     void paletteClickChoosesTheTool();
     void strokeChangesOnlyTheCircleAsTheEngineDoes();
     void undoRedoAndResetByKey_data();
+    void choosingAToolDropsTheCopyPreview();
     void undoRedoAndResetByKey();
     void beforeViewEnablesOnlyViewingCommands();
     void displayModesByKey_data();
@@ -401,6 +402,46 @@ void ApplicationTest::paletteClickChoosesTheTool()
     for (CChildFrame* child : {first, other})
         for (CMorvaneView* view : {child->m_pBeforeView, child->m_pAfterView})
             QCOMPARE(view->CurrentTool(), int(ID_TOOL_ERASER));
+}
+
+void ApplicationTest::choosingAToolDropsTheCopyPreview()
+{
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    CMorvaneView* view = child->m_pAfterView;
+    const QVDIB& after = child->GetDocument()->m_dibAfter;
+    QWidget* port = view->viewport();
+    const QPoint c = port->rect().center();
+    // A move without a button, as the mouse hovering over the picture gives.
+    auto previewAt = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), port->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(port, &move);
+    };
+
+    // The copy tool previews its patch on the display copy only...
+    Key(Qt::Key_C, Qt::ControlModifier);
+    QTest::mousePress(port, Qt::RightButton, {}, c);
+    QTest::mouseRelease(port, Qt::RightButton, {}, c);
+    previewAt(c + QPoint(60, 40));
+    QVERIFY(!SamePixels(view->m_dibShow, after));
+    // ...and another tool shows the after-image again.
+    Key(Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(SamePixels(view->m_dibShow, after));
+
+    // So does a step of the radius while a preview shows.
+    Key(Qt::Key_C, Qt::ControlModifier);
+    QTest::mousePress(port, Qt::RightButton, {}, c);
+    QTest::mouseRelease(port, Qt::RightButton, {}, c);
+    previewAt(c + QPoint(-50, 30));
+    QVERIFY(!SamePixels(view->m_dibShow, after));
+    Key(Qt::Key_BracketRight);
+    QCOMPARE(view->m_nRadius, 110);
+    QVERIFY(SamePixels(view->m_dibShow, after));
+    // The slider's radius carries over to the next window: put it back.
+    auto* slider = qobject_cast<QVToolBarSliderButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS));
+    QVERIFY(slider);
+    slider->SetValue(CMorvaneView::kDefaultRadius, true);
 }
 
 void ApplicationTest::strokeChangesOnlyTheCircleAsTheEngineDoes()
