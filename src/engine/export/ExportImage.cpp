@@ -2,15 +2,152 @@
 
 #include "engine/image/QVCpu.h"
 #include "engine/image/QVDIB.h"
+#include "engine/parallel/QVLanes.h"
+#include "engine/parallel/QVThreadPool.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
 
 constexpr int kLabelMargin = 10;
+
+// One resampling: the source, the destination, and the per-column taps,
+// computed once per picture exactly as the per-pixel formula would:
+// x = j / sx, x0 = trunc(x), fx = x - x0, x1 = x0 + 1 except on the last column.
+struct ResizeJob
+{
+    const uint8_t* source;
+    size_t sourceStride;
+    int sourceHeight;
+    double sy;
+    uint8_t* destination;
+    size_t stride;
+    int width;
+    int bytes;
+    const int32_t* column0; // byte offsets of x0 and x1 in a row
+    const int32_t* column1;
+    const double* fx;
+};
+
+// The source rows and the fraction of destination row i.
+struct ResizeRow
+{
+    const uint8_t* row0;
+    const uint8_t* row1;
+    double fy;
+};
+
+ResizeRow RowTaps(const ResizeJob& job, int i)
+{
+    const double y = i / job.sy;
+    const int y0 = int(y);
+    const int y1 = y0 == job.sourceHeight - 1 ? y0 : y0 + 1;
+    return {job.source + size_t(y0) * job.sourceStride, job.source + size_t(y1) * job.sourceStride,
+            y - y0};
+}
+
+// Destination pixel j of a row, byte by byte: the plain loop and the oracle
+// of the vector paths.
+[[gnu::always_inline]] inline void ResizePixel(const ResizeJob& job, const ResizeRow& r, int j,
+                                               uint8_t* pixel)
+{
+    const double fx = job.fx[j];
+    const double fy = r.fy;
+    const uint8_t* p00 = r.row0 + job.column0[j];
+    const uint8_t* p01 = r.row1 + job.column0[j];
+    const uint8_t* p10 = r.row0 + job.column1[j];
+    const uint8_t* p11 = r.row1 + job.column1[j];
+    for (int k = 0; k < job.bytes; ++k) {
+        double v = p00[k] * (1 - fx) * (1 - fy) + 0.5;
+        v += p01[k] * (1 - fx) * fy;
+        v += p10[k] * fx * (1 - fy);
+        v += p11[k] * fx * fy;
+        pixel[k] = uint8_t(int(v));
+    }
+}
+
+void ResizeRowsPlain(const ResizeJob& job, int rowFrom, int rowTo)
+{
+    for (int i = rowFrom; i < rowTo; ++i) {
+        const ResizeRow r = RowTaps(job, i);
+        uint8_t* pixel = job.destination + size_t(i) * job.stride;
+        for (int j = 0; j < job.width; ++j, pixel += job.bytes)
+            ResizePixel(job, r, j, pixel);
+    }
+}
+
+#if QV_HAVE_VECTOR_PATHS
+
+// The four source pixels and the fractions of N destination pixels.
+template <int N>
+struct ResizeTaps
+{
+    using L = QVLanes<N>;
+    typename L::Word p00, p01, p10, p11;
+    typename L::Double fx;
+    double fy;
+};
+
+// Byte k of the N pixels, accumulated in the plain loop's order.
+template <int N, int k>
+[[gnu::always_inline]] inline typename QVLanes<N>::Int ResizeChannel(const ResizeTaps<N>& t)
+{
+    using L = QVLanes<N>;
+    using D = typename L::Double;
+    const D fx = t.fx;
+    const double fy = t.fy;
+    D v = L::template Channel<k>(t.p00) * (1 - fx) * (1 - fy) + 0.5;
+    v += L::template Channel<k>(t.p01) * (1 - fx) * fy;
+    v += L::template Channel<k>(t.p10) * fx * (1 - fy);
+    v += L::template Channel<k>(t.p11) * fx * fy;
+    return L::Truncate(v);
+}
+
+// Destination pixels j .. j + N - 1 of a 24-bit row: ResizePixel for N pixels
+// at once, operation for operation.
+template <int N>
+[[gnu::always_inline]] inline void ResizeLanes(const ResizeJob& job, const ResizeRow& r, int j,
+                                               uint8_t* out)
+{
+    using L = QVLanes<N>;
+    typename L::Int column0, column1;
+    ResizeTaps<N> t;
+    std::memcpy(&column0, job.column0 + j, sizeof column0);
+    std::memcpy(&column1, job.column1 + j, sizeof column1);
+    std::memcpy(&t.fx, job.fx + j, sizeof t.fx);
+    t.fy = r.fy;
+    t.p00 = L::PixelWords(r.row0, column0);
+    t.p01 = L::PixelWords(r.row1, column0);
+    t.p10 = L::PixelWords(r.row0, column1);
+    t.p11 = L::PixelWords(r.row1, column1);
+    L::StorePixels(out, ResizeChannel<N, 0>(t), ResizeChannel<N, 1>(t), ResizeChannel<N, 2>(t));
+}
+
+template <int N>
+[[gnu::always_inline]] inline void ResizeRowsLanes(const ResizeJob& job, int rowFrom, int rowTo)
+{
+    for (int i = rowFrom; i < rowTo; ++i) {
+        const ResizeRow r = RowTaps(job, i);
+        uint8_t* row = job.destination + size_t(i) * job.stride;
+        if (job.width < N) {
+            for (int j = 0; j < job.width; ++j)
+                ResizePixel(job, r, j, row + size_t(j) * 3);
+            continue;
+        }
+        // The destination is not the source: a pixel computed twice comes out the same.
+        QVLanes<N>::ForEachGroup(0, job.width, [&](int start) __attribute__((always_inline)) {
+            ResizeLanes<N>(job, r, start, row + size_t(start) * 3);
+        });
+    }
+}
+
+QV_DEFINE_WIDE_PATHS(ResizeRows, ResizeJob, ResizeRowsLanes)
+
+#endif
 
 } // namespace
 
@@ -28,51 +165,52 @@ bool ResizeImage(QVDIB* destination, const QVDIB* source, int width, int height)
         return destination->CopyFrom(source);
     if (destination == source)
         return false; // the source must survive until every row is sampled
-    if (!destination->Create(width, height, source->GetBitCount()))
+    const int bytes = source->GetBitCount() / 8;
+    // Byte offsets within a row are held in 32 bits.
+    if (int64_t(w) * bytes > INT32_MAX)
         return false;
 
-    QVClearUpperVectorState();
-    const int bytes = source->GetBitCount() / 8;
-    const size_t sourceStride = size_t(source->GetStride());
-    const size_t stride = size_t(destination->GetStride());
-    const uint8_t* sourceBits = source->GetBits();
-
-    // Per-column taps, computed once per picture exactly as the per-pixel
-    // formula would: x = j / sx, x0 = trunc(x), fx = x - x0.
-    struct Column
-    {
-        size_t x0, x1;
-        double fx;
-    };
-    std::vector<Column> columns(static_cast<size_t>(width));
+    // Per-column taps, once per picture (before Create, so that a failure here
+    // leaves the destination as it was).
+    std::vector<int32_t> column0, column1;
+    std::vector<double> fractions;
+    try {
+        column0.resize(size_t(width));
+        column1.resize(size_t(width));
+        fractions.resize(size_t(width));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     for (int j = 0; j < width; ++j) {
         const double x = j / sx;
         const int x0 = int(x);
         const int x1 = x0 == w - 1 ? x0 : x0 + 1;
-        columns[size_t(j)] = {size_t(x0) * bytes, size_t(x1) * bytes, x - x0};
+        column0[size_t(j)] = x0 * bytes;
+        column1[size_t(j)] = x1 * bytes;
+        fractions[size_t(j)] = x - x0;
     }
+    if (!destination->Create(width, height, source->GetBitCount()))
+        return false;
 
-    uint8_t* out = destination->GetBits();
-    for (int i = 0; i < height; ++i, out += stride) {
-        const double y = i / sy;
-        const int y0 = int(y);
-        const double fy = y - y0;
-        const int y1 = y0 == h - 1 ? y0 : y0 + 1;
-        const uint8_t* row0 = sourceBits + size_t(y0) * sourceStride;
-        const uint8_t* row1 = sourceBits + size_t(y1) * sourceStride;
-        uint8_t* pixel = out;
-        for (const Column& c : columns) {
-            const double fx = c.fx;
-            for (int k = 0; k < bytes; ++k) {
-                double v = row0[c.x0 + k] * (1 - fx) * (1 - fy) + 0.5;
-                v += row1[c.x0 + k] * (1 - fx) * fy;
-                v += row0[c.x1 + k] * fx * (1 - fy);
-                v += row1[c.x1 + k] * fx * fy;
-                pixel[k] = uint8_t(int(v));
-            }
-            pixel += bytes;
-        }
-    }
+    ResizeJob job;
+    job.source = source->GetBits();
+    job.sourceStride = size_t(source->GetStride());
+    job.sourceHeight = h;
+    job.sy = sy;
+    job.destination = destination->GetBits();
+    job.stride = size_t(destination->GetStride());
+    job.width = width;
+    job.bytes = bytes;
+    job.column0 = column0.data();
+    job.column1 = column1.data();
+    job.fx = fractions.data();
+    // The lanes cover 24-bit pictures and address the source with 32-bit offsets.
+    const bool lanes = bytes == 3 && source->GetHeader()->biSizeImage <= uint32_t(INT32_MAX);
+    const auto rows = QVChoosePath(lanes, QV_EVERY_PATH(ResizeRows));
+    // Rows are independent: they are shared out between the threads.
+    QVThreadPool::Instance().ForRows(0, height, width, [&job, rows](int from, int to) {
+        rows(job, from, to);
+    });
     return true;
 }
 
