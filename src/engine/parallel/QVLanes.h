@@ -114,7 +114,8 @@ struct QVLanes : QVLaneTypes<N>
 #pragma GCC unroll 8
         for (int l = 0; l < N; ++l) {
             uint32_t word;
-            std::memcpy(&word, base + at[l] - 1, sizeof word);
+            // (Offsets are never negative: zero-extending them is free.)
+            std::memcpy(&word, base + uint32_t(at[l]) - 1, sizeof word);
             words[l] = word >> 8;
         }
         if constexpr (N != 2)

@@ -29,8 +29,8 @@ QVThreadPool::QVThreadPool()
     // The engine throws nothing: a worker the system refuses leaves the others
     // (or the calling thread alone) to do the work.
     try {
-        for (int i = 0; i + 1 < cores; ++i)
-            m_workers.emplace_back(&QVThreadPool::WorkerLoop, this, i);
+        for (int i = 1; i < cores; ++i)
+            m_workers.emplace_back(&QVThreadPool::WorkerLoop, this);
     } catch (const std::system_error&) {
     }
 }
@@ -94,16 +94,20 @@ void QVThreadPool::Run(int begin, int end, int64_t workPerRow, ChunkFunction fun
         m_chunks = int(chunks);
         m_nextChunk.store(0, std::memory_order_relaxed);
         m_helpers = int(std::min<int64_t>(threads - 1, chunks - 1));
-        m_finished = 0;
+        m_joined = 0;
+        m_open = true;
         ++m_generation;
     }
     m_wake.notify_all();
     RunChunks();
     {
-        // The workers' writes to the pictures happen before their count under
-        // the mutex, so they are visible to the caller once it returns.
+        // Workers that have not woken by now find the job closed: the caller
+        // never waits for a thread the system has not yet scheduled, only for
+        // those still running a chunk. Their writes to the pictures happen
+        // before their report under the mutex, so the caller sees them.
         std::unique_lock lock(m_mutex);
-        m_done.wait(lock, [this] { return m_finished == m_helpers; });
+        m_open = false;
+        m_done.wait(lock, [this] { return m_active == 0; });
     }
     m_submit.unlock();
 }
@@ -121,7 +125,7 @@ void QVThreadPool::RunChunks()
     }
 }
 
-void QVThreadPool::WorkerLoop(int index)
+void QVThreadPool::WorkerLoop()
 {
     uint64_t seen = 0;
     std::unique_lock lock(m_mutex);
@@ -130,15 +134,15 @@ void QVThreadPool::WorkerLoop(int index)
         if (m_stop)
             return;
         seen = m_generation;
-        // A job that needs fewer helpers leaves the later workers asleep. A
-        // helper cannot miss its job: the next one starts only after every
-        // helper of this one has reported.
-        if (index >= m_helpers)
+        // Too late (the caller has done every chunk) or not needed.
+        if (!m_open || m_joined >= m_helpers)
             continue;
+        ++m_joined;
+        ++m_active;
         lock.unlock();
         RunChunks();
         lock.lock();
-        if (++m_finished == m_helpers)
+        if (--m_active == 0 && !m_open)
             m_done.notify_one();
     }
 }

@@ -21,6 +21,7 @@
 //
 // The bodies must not depend on which thread runs which rows: every pixel loop
 // handed in writes only its own rows and reads only what no chunk writes.
+// Every thread clears the upper vector state (QVCpu.h) before it runs chunks.
 class QVThreadPool
 {
 public:
@@ -59,7 +60,7 @@ private:
 
     void Run(int begin, int end, int64_t workPerRow, ChunkFunction function, const void* body);
     void RunChunks();
-    void WorkerLoop(int index);
+    void WorkerLoop();
 
     std::vector<std::thread> m_workers;
     std::atomic<int> m_threadLimit{0};
@@ -74,8 +75,10 @@ private:
     std::condition_variable m_done;
     uint64_t m_generation = 0;
     bool m_stop = false;
-    int m_helpers = 0;  // workers taking part in the current job
-    int m_finished = 0; // of those, how many have run out of chunks
+    bool m_open = false; // the current job still takes workers
+    int m_helpers = 0;   // workers the current job can use
+    int m_joined = 0;    // workers that took part in it
+    int m_active = 0;    // of those, how many are still running chunks
     ChunkFunction m_function = nullptr;
     const void* m_body = nullptr;
     int m_begin = 0;

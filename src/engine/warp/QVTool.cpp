@@ -1,5 +1,4 @@
 #include "QVTool.h"
-#include "engine/image/QVCpu.h"
 
 #include "engine/image/QVClosedCurve.h"
 #include "engine/parallel/QVThreadPool.h"
@@ -50,7 +49,6 @@ bool QVTool::Warp(int x, int y)
     if (!m_warp.Update(x, y))
         return false; // outside the circle: the last rendering stays
 
-    QVClearUpperVectorState();
     const int width = m_pSource->GetWidth();
     const int height = m_pSource->GetHeight();
     const double cx = m_warp.m_dCenterX, cy = m_warp.m_dCenterY, r = m_warp.m_dRadius;

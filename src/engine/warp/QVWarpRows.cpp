@@ -280,7 +280,11 @@ void RenderRowsPlain(const QVWarpJob& job, int rowFrom, int rowTo)
 
 QVWarpRowsFunction QVChooseWarpRows(const QVWarpJob& job)
 {
-    // The lanes cover 24-bit pictures and address the source with 32-bit offsets.
-    const bool lanes = job.bytes == 3 && job.stride * size_t(job.height) <= size_t(INT32_MAX);
+    // The lanes cover 24-bit pictures and address the source with 32-bit
+    // offsets. They take the pixels inside the circle from the integer test,
+    // which agrees with Map's test in doubles while r^2 is exact in a double.
+    constexpr double kMaxLaneRadius = 1 << 26;
+    const bool lanes = job.bytes == 3 && job.stride * size_t(job.height) <= size_t(INT32_MAX) &&
+                       job.warp.m_dRadius < kMaxLaneRadius;
     return QVChoosePath(lanes, QV_EVERY_PATH(RenderRows));
 }
