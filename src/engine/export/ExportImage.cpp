@@ -120,6 +120,17 @@ template <int N>
     std::memcpy(&column1, job.column1 + j, sizeof column1);
     std::memcpy(&t.fx, job.fx + j, sizeof t.fx);
     t.fy = r.fy;
+    if constexpr (N != 2) {
+        // Every lane's second tap is the pixel after its first unless the
+        // group reaches the last source column (taps only grow along a row).
+        if (job.column1[j + N - 1] == job.column0[j + N - 1] + 3) {
+            L::PixelPairs(r.row0, column0, t.p00, t.p10);
+            L::PixelPairs(r.row1, column0, t.p01, t.p11);
+            L::StorePixels(out, ResizeChannel<N, 0>(t), ResizeChannel<N, 1>(t),
+                           ResizeChannel<N, 2>(t));
+            return;
+        }
+    }
     t.p00 = L::PixelWords(r.row0, column0);
     t.p01 = L::PixelWords(r.row1, column0);
     t.p10 = L::PixelWords(r.row0, column1);

@@ -24,6 +24,7 @@ struct QVLaneTypes<2>
     typedef int32_t Int __attribute__((vector_size(8)));
     // 64-bit integers: what comparisons of Double values give (all ones where true).
     typedef int64_t Wide __attribute__((vector_size(16)));
+    typedef uint64_t UnsignedWide __attribute__((vector_size(16)));
     // The bytes of Wide and of Int values.
     typedef uint8_t Bytes __attribute__((vector_size(16)));
     typedef uint8_t IntBytes __attribute__((vector_size(8)));
@@ -37,6 +38,7 @@ struct QVLaneTypes<4>
     typedef double Double __attribute__((vector_size(32)));
     typedef int32_t Int __attribute__((vector_size(16)));
     typedef int64_t Wide __attribute__((vector_size(32)));
+    typedef uint64_t UnsignedWide __attribute__((vector_size(32)));
     typedef uint8_t Bytes __attribute__((vector_size(32)));
     typedef uint8_t IntBytes __attribute__((vector_size(16)));
     typedef Wide Word;
@@ -48,6 +50,7 @@ struct QVLaneTypes<8>
     typedef double Double __attribute__((vector_size(64)));
     typedef int32_t Int __attribute__((vector_size(32)));
     typedef int64_t Wide __attribute__((vector_size(64)));
+    typedef uint64_t UnsignedWide __attribute__((vector_size(64)));
     typedef uint8_t Bytes __attribute__((vector_size(64)));
     typedef uint8_t IntBytes __attribute__((vector_size(32)));
     typedef Wide Word;
@@ -62,6 +65,7 @@ struct QVLanes : QVLaneTypes<N>
     using Bytes = typename QVLaneTypes<N>::Bytes;
     using IntBytes = typename QVLaneTypes<N>::IntBytes;
     using Word = typename QVLaneTypes<N>::Word;
+    using UnsignedWide = typename QVLaneTypes<N>::UnsignedWide;
 
     // The bit pattern of the double 2^52. Below it, the low bits of a double
     // with this exponent are an integer's bits: 2^52 + b for a byte b.
@@ -88,6 +92,17 @@ struct QVLanes : QVLaneTypes<N>
         for (int l = 0; l < N; ++l)
             lanes[l] = first + l;
         return lanes;
+    }
+
+    // Whether every lane of a comparison's result is true.
+    [[gnu::always_inline]] static bool AllTrue(Int mask)
+    {
+        uint64_t words[sizeof(Int) / 8];
+        std::memcpy(words, &mask, sizeof words);
+        uint64_t all = ~uint64_t(0);
+        for (uint64_t word : words)
+            all &= word;
+        return all == ~uint64_t(0);
     }
 
     // double(i), exactly.
@@ -121,6 +136,23 @@ struct QVLanes : QVLaneTypes<N>
         if constexpr (N != 2)
             words |= kTwo52Bits;
         return words;
+    }
+
+    // The 24-bit pixels at base + at[l] (first) and the pixel after each
+    // (second), as PixelWords gives them, from one eight-byte read per lane
+    // that ends at the second pixel's last byte. Only for four or more lanes,
+    // and only where every lane's second pixel lies in the same row.
+    [[gnu::always_inline]] static void PixelPairs(const uint8_t* base, Int at, Word& first,
+                                                  Word& second)
+    {
+        static_assert(N != 2, "pixel pairs need 64-bit words");
+        UnsignedWide pairs;
+#pragma GCC unroll 8
+        for (int l = 0; l < N; ++l)
+            std::memcpy(&pairs[l], base + uint32_t(at[l]) - 2, sizeof pairs[l]);
+        // Bytes 2..4 are the first pixel, 5..7 the second.
+        first = Word(pairs >> 16 & 0xFFFFFF) | kTwo52Bits;
+        second = Word(pairs >> 40) | kTwo52Bits;
     }
 
     // Byte k of every lane's pixel word as a double, exactly.

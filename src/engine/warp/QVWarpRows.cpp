@@ -164,6 +164,13 @@ template <int N>
         iy1 = iy <= 0 ? none : iy1;
         const I row0 = iy0 * stride, row1 = iy1 * stride;
         const I column0 = ix0 * 3, column1 = ix1 * 3;
+        // Where no lane is clamped to the first or last column, each lane's
+        // right taps are the pixels after its left ones.
+        if (L::AllTrue((ix > 0) & (ix < right))) {
+            L::PixelPairs(job.source, row0 + column0, taps.w00, taps.w10);
+            L::PixelPairs(job.source, row1 + column0, taps.w01, taps.w11);
+            return taps;
+        }
         taps.w00 = L::PixelWords(job.source, row0 + column0);
         taps.w01 = L::PixelWords(job.source, row1 + column0);
         taps.w10 = L::PixelWords(job.source, row0 + column1);
