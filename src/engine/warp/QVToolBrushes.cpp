@@ -24,8 +24,9 @@ namespace {
 // to the plain loop's integer sums, while both squares are below 2^52: radii
 // below this.
 constexpr int kMaxLoopRadius = 1 << 25;
-// Pixels whose weights one pass of the vector loops holds on the stack.
-constexpr int kRunPixels = 256;
+// Pixels whose weights one pass of the vector loops holds on the stack: a
+// whole row of a brush of radius 1024.
+constexpr int kRunPixels = 2048;
 
 // Columns max(0, x - r) .. min(x + r, width) and the same for rows, half-open.
 QVRect BrushSquare(int x, int y, int radius, int width, int height)
@@ -58,15 +59,41 @@ void RunRows(const Job& job, const QVRect& square, RowsFunction<Job> rows)
                                      [&job, rows](int from, int to) { rows(job, from, to); });
 }
 
-// The vector loops' weights w = min(d / r, 1) of the pixels [from, from + n)
-// of a row dy2 = (y - py)^2 away from the centre.
-[[gnu::always_inline]] inline void DistanceFractions(int x, int from, int n, double dy2,
-                                                    double radius, double* weight)
+// The eraser's and the copy tool's weight at distance d: d / r, at most 1.
+[[gnu::always_inline]] inline double DistanceFraction(double distance, double radius)
 {
+    return std::min(distance / radius, 1.0);
+}
+
+// The weights kWeight(d, r) of the pixels [from, from + n) of a row dy2 =
+// (y - py)^2 away from the brush centre, n <= kRunPixels. A weight depends
+// only on the distance to the centre column x, so where the run holds both
+// sides of it the shorter side is read mirrored from the longer: half the
+// square roots and divisions.
+template <double (*kWeight)(double distance, double radius)>
+[[gnu::always_inline]] inline void RunWeights(int x, int from, int n, double dy2, double radius,
+                                              double* weight)
+{
+    const int centre = x - from; // index of the centre column
+    const int left = centre, right = n - 1 - centre;
+    const bool mirror = centre > 0 && centre < n - 1;
+    // Computed: [first, first + count); the rest is mirrored.
+    const int first = mirror && right >= left ? x : from;
+    const int count = !mirror ? n : right >= left ? right + 1 : left + 1;
+    double* computed = weight + (first - from);
 #pragma omp simd
-    for (int j = 0; j < n; ++j) {
-        const double dx = x - (from + j);
-        weight[j] = std::min(std::sqrt(dx * dx + dy2) / radius, 1.0);
+    for (int j = 0; j < count; ++j) {
+        const double dx = x - (first + j);
+        computed[j] = kWeight(std::sqrt(dx * dx + dy2), radius);
+    }
+    if (!mirror)
+        return;
+    if (right >= left) {
+        for (int k = 1; k <= left; ++k)
+            weight[centre - k] = weight[centre + k];
+    } else {
+        for (int k = 1; k <= right; ++k)
+            weight[centre + k] = weight[centre - k];
     }
 }
 
@@ -128,7 +155,7 @@ template <int kLanes>
         const double dy = job.y - py;
         for (int from = job.square.left; from < job.square.right; from += kRunPixels) {
             const int n = std::min(kRunPixels, job.square.right - from);
-            DistanceFractions(job.x, from, n, dy * dy, job.radius, weight);
+            RunWeights<DistanceFraction>(job.x, from, n, dy * dy, job.radius, weight);
             const size_t at = size_t(py) * job.stride + size_t(from) * 3;
             BlendRun<EraseByte>(job.before + at, job.target + at, weight, n);
         }
@@ -197,7 +224,7 @@ template <int kLanes>
             const int n = std::min(kRunPixels, right - from);
             // Beyond the rim d / r >= 1 (division is monotonic): the plain
             // loop's skip.
-            DistanceFractions(job.x, from, n, dy * dy, job.radius, weight);
+            RunWeights<DistanceFraction>(job.x, from, n, dy * dy, job.radius, weight);
             BlendRun<PasteByte>(job.patch + size_t(v) * job.patchStride +
                                     size_t(from - job.x + job.radius) * 3,
                                 job.target + size_t(py) * job.stride + size_t(from) * 3, weight, n);
@@ -310,16 +337,11 @@ template <int kLanes>
             BlurPixel(job, rowL, rowC, rowU, px, py, outRow + size_t(px - job.square.left) * 3);
 
         const double dy = job.y - py;
-        const double dy2 = dy * dy;
         for (int from = first; from < last; from += kRunPixels) {
             const int n = std::min(kRunPixels, last - from);
-            // Two loops: the compiler vectorises a minimum feeding more
-            // arithmetic only as branches.
-#pragma omp simd
-            for (int j = 0; j < n; ++j) {
-                const double dx = job.x - (from + j);
-                weight[j] = BlurWeight(std::sqrt(dx * dx + dy2), radius);
-            }
+            // Weights and factors in two loops: the compiler vectorises a
+            // minimum feeding more arithmetic only as branches.
+            RunWeights<BlurWeight>(job.x, from, n, dy * dy, radius, weight);
             const uint8_t* l = rowL + size_t(from) * 3;
             const uint8_t* c = rowC + size_t(from) * 3;
             const uint8_t* u = rowU + size_t(from) * 3;
