@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // Enlarging: whole and fractional factors, the last column and row repeated.
         ResizeCase{37, 29, 74, 58}, ResizeCase{37, 29, 100, 41}, ResizeCase{2, 1, 4, 1},
-        ResizeCase{1, 1, 9, 3}, ResizeCase{1, 5, 17, 11},
+        ResizeCase{1, 1, 9, 3}, ResizeCase{1, 5, 17, 11}, ResizeCase{5, 2, 40, 30},
         // Shrinking, and both at once.
         ResizeCase{64, 40, 32, 20}, ResizeCase{61, 47, 13, 7}, ResizeCase{37, 29, 1, 1},
         ResizeCase{64, 40, 9, 80}, ResizeCase{40, 64, 130, 5},

@@ -82,76 +82,113 @@ void ResizeRowsPlain(const ResizeJob& job, int rowFrom, int rowTo)
 
 #if QV_HAVE_VECTOR_PATHS
 
-// The four source pixels and the fractions of N destination pixels.
-template <int N>
-struct ResizeTaps
+// Destination rows that sample the same two source rows (an enlargement's
+// neighbours): the lanes share their taps and horizontal products.
+struct ResizeBatch
 {
-    using L = QVLanes<N>;
-    typename L::Word p00, p01, p10, p11;
-    typename L::Double fx;
-    double fy;
+    static constexpr int kMaxRows = 8;
+    const uint8_t* row0;
+    const uint8_t* row1;
+    int rows;
+    double fy[kMaxRows];
+    uint8_t* out[kMaxRows]; // the rows' first pixels
 };
 
-// Byte k of the N pixels, accumulated in the plain loop's order.
+// Byte k of N pixels in every row of the batch, accumulated in the plain
+// loop's order: P00 * (1 - fx) * (1 - fy) + 0.5, + P01 * (1 - fx) * fy,
+// + P10 * fx * (1 - fy), + P11 * fx * fy. The products with (1 - fx) and fx
+// come first in each term, so one of each serves the whole batch.
 template <int N, int k>
-[[gnu::always_inline]] inline typename QVLanes<N>::Int ResizeChannel(const ResizeTaps<N>& t)
+[[gnu::always_inline]] inline void ResizeChannel(const ResizeBatch& batch,
+                                                 typename QVLanes<N>::Double fx,
+                                                 typename QVLanes<N>::Word p00,
+                                                 typename QVLanes<N>::Word p01,
+                                                 typename QVLanes<N>::Word p10,
+                                                 typename QVLanes<N>::Word p11,
+                                                 typename QVLanes<N>::Int* channel)
 {
     using L = QVLanes<N>;
     using D = typename L::Double;
-    const D fx = t.fx;
-    const double fy = t.fy;
-    D v = L::template Channel<k>(t.p00) * (1 - fx) * (1 - fy) + 0.5;
-    v += L::template Channel<k>(t.p01) * (1 - fx) * fy;
-    v += L::template Channel<k>(t.p10) * fx * (1 - fy);
-    v += L::template Channel<k>(t.p11) * fx * fy;
-    return L::Truncate(v);
+    const D h00 = L::template Channel<k>(p00) * (1 - fx);
+    const D h01 = L::template Channel<k>(p01) * (1 - fx);
+    const D h10 = L::template Channel<k>(p10) * fx;
+    const D h11 = L::template Channel<k>(p11) * fx;
+    for (int b = 0; b < batch.rows; ++b) {
+        const double fy = batch.fy[b];
+        D v = h00 * (1 - fy) + 0.5;
+        v += h01 * fy;
+        v += h10 * (1 - fy);
+        v += h11 * fy;
+        channel[b] = L::Truncate(v);
+    }
 }
 
-// Destination pixels j .. j + N - 1 of a 24-bit row: ResizePixel for N pixels
-// at once, operation for operation.
+// Destination pixels j .. j + N - 1 of the batch's 24-bit rows: ResizePixel
+// for N pixels of each row at once, operation for operation.
 template <int N>
-[[gnu::always_inline]] inline void ResizeLanes(const ResizeJob& job, const ResizeRow& r, int j,
-                                               uint8_t* out)
+[[gnu::always_inline]] inline void ResizeLanes(const ResizeJob& job, const ResizeBatch& batch,
+                                               int j)
 {
     using L = QVLanes<N>;
+    using Word = typename L::Word;
     typename L::Int column0, column1;
-    ResizeTaps<N> t;
+    typename L::Double fx;
     std::memcpy(&column0, job.column0 + j, sizeof column0);
     std::memcpy(&column1, job.column1 + j, sizeof column1);
-    std::memcpy(&t.fx, job.fx + j, sizeof t.fx);
-    t.fy = r.fy;
+    std::memcpy(&fx, job.fx + j, sizeof fx);
+    Word p00, p01, p10, p11;
+    // Every lane's second tap is the pixel after its first unless the group
+    // reaches the last source column (taps only grow along a row).
+    bool pairs = false;
     if constexpr (N != 2) {
-        // Every lane's second tap is the pixel after its first unless the
-        // group reaches the last source column (taps only grow along a row).
-        if (job.column1[j + N - 1] == job.column0[j + N - 1] + 3) {
-            L::PixelPairs(r.row0, column0, t.p00, t.p10);
-            L::PixelPairs(r.row1, column0, t.p01, t.p11);
-            L::StorePixels(out, ResizeChannel<N, 0>(t), ResizeChannel<N, 1>(t),
-                           ResizeChannel<N, 2>(t));
-            return;
+        pairs = job.column1[j + N - 1] == job.column0[j + N - 1] + 3;
+        if (pairs) {
+            L::PixelPairs(batch.row0, column0, p00, p10);
+            L::PixelPairs(batch.row1, column0, p01, p11);
         }
     }
-    t.p00 = L::PixelWords(r.row0, column0);
-    t.p01 = L::PixelWords(r.row1, column0);
-    t.p10 = L::PixelWords(r.row0, column1);
-    t.p11 = L::PixelWords(r.row1, column1);
-    L::StorePixels(out, ResizeChannel<N, 0>(t), ResizeChannel<N, 1>(t), ResizeChannel<N, 2>(t));
+    if (!pairs) {
+        p00 = L::PixelWords(batch.row0, column0);
+        p01 = L::PixelWords(batch.row1, column0);
+        p10 = L::PixelWords(batch.row0, column1);
+        p11 = L::PixelWords(batch.row1, column1);
+    }
+    typename L::Int blue[ResizeBatch::kMaxRows], green[ResizeBatch::kMaxRows],
+        red[ResizeBatch::kMaxRows];
+    ResizeChannel<N, 0>(batch, fx, p00, p01, p10, p11, blue);
+    ResizeChannel<N, 1>(batch, fx, p00, p01, p10, p11, green);
+    ResizeChannel<N, 2>(batch, fx, p00, p01, p10, p11, red);
+    for (int b = 0; b < batch.rows; ++b)
+        L::StorePixels(batch.out[b] + size_t(j) * 3, blue[b], green[b], red[b]);
 }
 
 template <int N>
 [[gnu::always_inline]] inline void ResizeRowsLanes(const ResizeJob& job, int rowFrom, int rowTo)
 {
-    for (int i = rowFrom; i < rowTo; ++i) {
-        const ResizeRow r = RowTaps(job, i);
-        uint8_t* row = job.destination + size_t(i) * job.stride;
+    for (int i = rowFrom; i < rowTo;) {
+        const ResizeRow first = RowTaps(job, i);
         if (job.width < N) {
+            uint8_t* row = job.destination + size_t(i) * job.stride;
             for (int j = 0; j < job.width; ++j)
-                ResizePixel(job, r, j, row + size_t(j) * 3);
+                ResizePixel(job, first, j, row + size_t(j) * 3);
+            ++i;
             continue;
+        }
+        ResizeBatch batch;
+        batch.row0 = first.row0;
+        batch.row1 = first.row1;
+        batch.rows = 0;
+        for (; i < rowTo && batch.rows < ResizeBatch::kMaxRows; ++i) {
+            const ResizeRow r = RowTaps(job, i);
+            if (r.row0 != batch.row0)
+                break;
+            batch.fy[batch.rows] = r.fy;
+            batch.out[batch.rows] = job.destination + size_t(i) * job.stride;
+            ++batch.rows;
         }
         // The destination is not the source: a pixel computed twice comes out the same.
         QVLanes<N>::ForEachGroup(0, job.width, [&](int start) __attribute__((always_inline)) {
-            ResizeLanes<N>(job, r, start, row + size_t(start) * 3);
+            ResizeLanes<N>(job, batch, start);
         });
     }
 }
