@@ -5,6 +5,14 @@
 // (allocs and alloc_MB per iteration), counted by the malloc wrappers below, so
 // a path that should reuse its memory shows at a glance whether it does.
 //
+// The pixel loops of warps, brushes and resampling run once as the plain loop
+// on one thread ("plain") and once with the widest instruction set on every
+// core ("avx512/threads:2"), in one run; the headline cases run on every
+// instruction set the processor has, on one thread and on all. Each line's
+// label names its instruction set and thread count, and every line but the
+// plain one carries the plain loop's figure from the same run (plain_ms) and
+// its own speed-up over it (x_plain).
+//
 // Run: <build>/bench/morvane_engine_bench [--benchmark_filter=<regex>]
 
 #include "AllocationCounting.h"
@@ -12,8 +20,10 @@
 #include "engine/export/ExportImage.h"
 #include "engine/history/QVUndoRedo.h"
 #include "engine/image/QVClosedCurve.h"
+#include "engine/image/QVCpu.h"
 #include "engine/image/QVDIB.h"
 #include "engine/image/QVRect.h"
+#include "engine/parallel/QVThreadPool.h"
 #include "engine/warp/QVTool.h"
 
 #include <QCoreApplication>
@@ -30,8 +40,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <chrono>
 #include <cstdlib>
+#include <map>
 #include <numbers>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -65,6 +78,129 @@ private:
     uint64_t m_bytes;
 };
 
+[[noreturn]] void Fail(const char* what)
+{
+    std::fprintf(stderr, "engine_bench: %s\n", what);
+    std::exit(1);
+}
+
+// ---------------------------------------------------------------------------
+// How the pixel loops run: an instruction set and a number of threads.
+
+struct Engine
+{
+    QVVectorPath path;
+    int threads;
+};
+
+int AllThreads()
+{
+    return QVThreadPool::Instance().ThreadCount();
+}
+
+// The plain loop on one thread: what every faster path is compared with.
+constexpr Engine kPlain{QVVectorPath::kScalar, 1};
+
+std::string EngineName(const Engine& engine)
+{
+    if (engine.path == kPlain.path && engine.threads == kPlain.threads)
+        return "plain";
+    return std::string(QVVectorPathName(engine.path)) + "/threads:" +
+           std::to_string(engine.threads);
+}
+
+// The plain loop and the fastest engine.
+std::vector<Engine> PlainAndBest()
+{
+    return {kPlain, Engine{QVBestVectorPath(), AllThreads()}};
+}
+
+// Every instruction set the processor runs, on one thread and on all.
+std::vector<Engine> EveryEngine()
+{
+    std::vector<Engine> engines;
+    for (int path = 0; path <= int(QVBestVectorPath()); ++path)
+        for (int threads : {1, AllThreads()}) {
+            engines.push_back(Engine{QVVectorPath(path), threads});
+            if (AllThreads() == 1)
+                break;
+        }
+    return engines;
+}
+
+// Makes the engine's pixel loops run as asked while it lives, and labels the
+// benchmark's line with it.
+class EngineScope
+{
+public:
+    EngineScope(benchmark::State& state, const Engine& engine)
+    {
+        if (!QVSetVectorPath(engine.path))
+            Fail("the processor cannot run this instruction set");
+        QVThreadPool::Instance().SetThreadLimit(engine.threads);
+        state.SetLabel(std::string(QVVectorPathName(engine.path)) + ", " +
+                       std::to_string(engine.threads) +
+                       (engine.threads == 1 ? " thread" : " threads"));
+    }
+    ~EngineScope()
+    {
+        (void)QVSetVectorPath(QVBestVectorPath());
+        QVThreadPool::Instance().SetThreadLimit(0);
+    }
+    EngineScope(const EngineScope&) = delete;
+    EngineScope& operator=(const EngineScope&) = delete;
+};
+
+// The plain loop's time per iteration of each benchmark, measured earlier in
+// the same run (the plain variant is registered first), by benchmark name
+// without the engine.
+std::map<std::string, double>& PlainMilliseconds()
+{
+    static std::map<std::string, double> figures;
+    return figures;
+}
+
+// Times the measured step of a benchmark's loop on the wall clock, and puts
+// the plain loop's figure beside the others'.
+class PlainComparison
+{
+public:
+    PlainComparison(std::string name, const Engine& engine)
+        : m_name(std::move(name)),
+          m_plain(engine.path == kPlain.path && engine.threads == kPlain.threads)
+    {
+    }
+
+    template <class Step>
+    void Time(Step&& step)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        step();
+        m_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+
+    void Report(benchmark::State& state) const
+    {
+        if (state.iterations() == 0)
+            return;
+        const double ms = 1000 * m_seconds / double(state.iterations());
+        if (m_plain) {
+            PlainMilliseconds()[m_name] = ms;
+            return;
+        }
+        const auto plain = PlainMilliseconds().find(m_name);
+        if (plain == PlainMilliseconds().end())
+            return; // the plain variant was filtered out of this run
+        state.counters["plain_ms"] = plain->second;
+        state.counters["x_plain"] = plain->second / ms;
+    }
+
+private:
+    std::string m_name;
+    bool m_plain;
+    double m_seconds = 0;
+};
+
 // ---------------------------------------------------------------------------
 // The test picture.
 
@@ -73,12 +209,6 @@ constexpr int kHeight = 4000;
 constexpr int kCenterX = kWidth / 2;
 constexpr int kCenterY = kHeight / 2;
 constexpr int kBrushRadius = 300;
-
-[[noreturn]] void Fail(const char* what)
-{
-    std::fprintf(stderr, "engine_bench: %s\n", what);
-    std::exit(1);
-}
 
 
 // The unchanged picture of a stroke; never written by a benchmark.
@@ -156,8 +286,11 @@ double FileMegabytes(const QString& path)
 // One Warp of a stroke centred on the picture with the cursor 40% of the radius
 // away from the centre. cover 0 is a circle stroke; 3 and 4 are region strokes
 // intersected with a curve about the size of the circle.
-void BM_Warp(benchmark::State& state, int radius, int mode, int cover)
+void BM_Warp(benchmark::State& state, int radius, int mode, int cover, Engine engine,
+             std::string name)
 {
+    EngineScope scope(state, engine);
+    PlainComparison comparison(std::move(name), engine);
     QVDIB& canvas = Canvas();
     if (!canvas.CopyFrom(&Photo()))
         Fail("cannot reset the canvas");
@@ -176,13 +309,16 @@ void BM_Warp(benchmark::State& state, int radius, int mode, int cover)
 
     AllocationMeter meter;
     for (auto _ : state) {
-        if (!tool.Warp(x, y)) {
+        bool warped = false;
+        comparison.Time([&] { warped = tool.Warp(x, y); });
+        if (!warped) {
             state.SkipWithError("Warp refused the cursor");
             break;
         }
         benchmark::ClobberMemory();
     }
     meter.Report(state);
+    comparison.Report(state);
     tool.EndWarp();
     const int64_t side = 2 * int64_t(radius);
     state.SetItemsProcessed(state.iterations() * side * side); // pixels of the square
@@ -214,33 +350,44 @@ void BM_BeginWarpRegion(benchmark::State& state, int radius)
 // ---------------------------------------------------------------------------
 // Brushes: one dab each, at the brush radius.
 
-void BM_Blur(benchmark::State& state)
+void BM_Blur(benchmark::State& state, Engine engine, std::string name)
 {
+    EngineScope scope(state, engine);
+    PlainComparison comparison(std::move(name), engine);
     QVDIB& canvas = Canvas();
     AllocationMeter meter;
     for (auto _ : state) {
-        const bool done = QVTool::Blur(kBrushRadius, &canvas, kCenterX, kCenterY);
+        bool done = false;
+        comparison.Time([&] { done = QVTool::Blur(kBrushRadius, &canvas, kCenterX, kCenterY); });
         benchmark::DoNotOptimize(done);
         benchmark::ClobberMemory();
     }
     meter.Report(state);
+    comparison.Report(state);
 }
 
-void BM_Erase(benchmark::State& state)
+void BM_Erase(benchmark::State& state, Engine engine, std::string name)
 {
+    EngineScope scope(state, engine);
+    PlainComparison comparison(std::move(name), engine);
     QVDIB& canvas = Canvas();
     AllocationMeter meter;
     for (auto _ : state) {
-        const bool done =
-            QVTool::Erase(kBrushRadius, PhotoForReading(), &canvas, kCenterX, kCenterY);
+        bool done = false;
+        comparison.Time([&] {
+            done = QVTool::Erase(kBrushRadius, PhotoForReading(), &canvas, kCenterX, kCenterY);
+        });
         benchmark::DoNotOptimize(done);
         benchmark::ClobberMemory();
     }
     meter.Report(state);
+    comparison.Report(state);
 }
 
-void BM_PasteCopy(benchmark::State& state)
+void BM_PasteCopy(benchmark::State& state, Engine engine, std::string name)
 {
+    EngineScope scope(state, engine);
+    PlainComparison comparison(std::move(name), engine);
     QVDIB& canvas = Canvas();
     QVTool tool;
     // Taken from the left of the face, pasted on its right.
@@ -248,11 +395,13 @@ void BM_PasteCopy(benchmark::State& state)
         Fail("CaptureCopy refused");
     AllocationMeter meter;
     for (auto _ : state) {
-        const bool done = tool.PasteCopy(&canvas, kCenterX + 800, kCenterY);
+        bool done = false;
+        comparison.Time([&] { done = tool.PasteCopy(&canvas, kCenterX + 800, kCenterY); });
         benchmark::DoNotOptimize(done);
         benchmark::ClobberMemory();
     }
     meter.Report(state);
+    comparison.Report(state);
     tool.ReleaseCopy();
 }
 
@@ -264,8 +413,11 @@ void BM_PasteCopy(benchmark::State& state)
 // what a block-reusing implementation could profit from. Otherwise the
 // destination is emptied before every iteration (outside the timing) so that
 // the cost of fresh memory shows.
-void BM_ResizeImage(benchmark::State& state, int width, int height, bool reuse)
+void BM_ResizeImage(benchmark::State& state, int width, int height, bool reuse, Engine engine,
+                    std::string name)
 {
+    EngineScope scope(state, engine);
+    PlainComparison comparison(std::move(name), engine);
     QVDIB destination;
     if (!ResizeImage(&destination, &Photo(), width, height))
         Fail("ResizeImage failed");
@@ -276,11 +428,13 @@ void BM_ResizeImage(benchmark::State& state, int width, int height, bool reuse)
             destination.Free();
             state.ResumeTiming();
         }
-        const bool done = ResizeImage(&destination, &Photo(), width, height);
+        bool done = false;
+        comparison.Time([&] { done = ResizeImage(&destination, &Photo(), width, height); });
         benchmark::DoNotOptimize(done);
         benchmark::ClobberMemory();
     }
     meter.Report(state);
+    comparison.Report(state);
     state.SetItemsProcessed(state.iterations() * int64_t(width) * height);
 }
 
@@ -415,35 +569,63 @@ void RegisterAll()
     } const regions[] = {{QVTool::REGION_NONE, "circle"},
                          {QVTool::REGION_COVER, "region_cover"},
                          {QVTool::REGION_BECOVER, "region_becover"}};
+    // Multi-threaded work is timed by the clock on the wall: the library's CPU
+    // time counts the main thread only.
     for (int radius : {100, 300, 1000})
         for (int mode : {0, 1})
             for (const auto& region : regions) {
-                const std::string name = std::string("Warp/") + modes[mode] + "/" + region.name +
+                const bool headline = mode == 0 && region.cover == QVTool::REGION_NONE &&
+                                      radius >= 300;
+                const std::string base = std::string("Warp/") + modes[mode] + "/" + region.name +
                                          "/r" + std::to_string(radius);
-                benchmark::RegisterBenchmark(name.c_str(), BM_Warp, radius, mode, region.cover)
-                    ->Unit(kMillisecond);
+                for (const Engine& engine : headline ? EveryEngine() : PlainAndBest()) {
+                    const std::string name = base + "/" + EngineName(engine);
+                    benchmark::RegisterBenchmark(name.c_str(), BM_Warp, radius, mode,
+                                                 region.cover, engine, base)
+                        ->Unit(kMillisecond)
+                        ->UseRealTime();
+                }
             }
     benchmark::RegisterBenchmark("BeginWarp/region/r1000", BM_BeginWarpRegion, 1000)
         ->Unit(kMillisecond);
 
-    benchmark::RegisterBenchmark("Blur/r300", BM_Blur)->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("Erase/r300", BM_Erase)->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("PasteCopy/r300", BM_PasteCopy)->Unit(kMillisecond);
+    for (const Engine& engine : EveryEngine()) {
+        const std::string suffix = "/r300/" + EngineName(engine);
+        benchmark::RegisterBenchmark(("Blur" + suffix).c_str(), BM_Blur, engine, "Blur")
+            ->Unit(kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("Erase" + suffix).c_str(), BM_Erase, engine, "Erase")
+            ->Unit(kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("PasteCopy" + suffix).c_str(), BM_PasteCopy, engine,
+                                     "PasteCopy")
+            ->Unit(kMillisecond)
+            ->UseRealTime();
+    }
 
-    benchmark::RegisterBenchmark("ResizeImage/3000x2000/reused", BM_ResizeImage, 3000, 2000, true)
-        ->Unit(kMillisecond)
-        ->Iterations(10);
-    benchmark::RegisterBenchmark("ResizeImage/3000x2000/fresh", BM_ResizeImage, 3000, 2000, false)
-        ->Unit(kMillisecond)
-        ->Iterations(10);
-    benchmark::RegisterBenchmark("ResizeImage/12000x8000/reused", BM_ResizeImage, 12000, 8000,
-                                 true)
-        ->Unit(kMillisecond)
-        ->Iterations(3);
-    benchmark::RegisterBenchmark("ResizeImage/12000x8000/fresh", BM_ResizeImage, 12000, 8000,
-                                 false)
-        ->Unit(kMillisecond)
-        ->Iterations(3);
+    struct
+    {
+        int width, height;
+        bool reuse;
+        int iterations;
+    } const resizes[] = {{3000, 2000, true, 10},
+                         {3000, 2000, false, 10},
+                         {12000, 8000, true, 3},
+                         {12000, 8000, false, 3}};
+    for (const auto& resize : resizes) {
+        const bool headline = resize.width == 3000 && resize.reuse;
+        const std::string base = "ResizeImage/" + std::to_string(resize.width) + "x" +
+                                 std::to_string(resize.height) +
+                                 (resize.reuse ? "/reused" : "/fresh");
+        for (const Engine& engine : headline ? EveryEngine() : PlainAndBest()) {
+            const std::string name = base + "/" + EngineName(engine);
+            benchmark::RegisterBenchmark(name.c_str(), BM_ResizeImage, resize.width,
+                                         resize.height, resize.reuse, engine, base)
+                ->Unit(kMillisecond)
+                ->Iterations(resize.iterations)
+                ->UseRealTime();
+        }
+    }
 
     benchmark::RegisterBenchmark("CopyFrom/same_geometry", BM_CopyFrom, true)->Unit(kMillisecond);
     benchmark::RegisterBenchmark("CopyFrom/empty", BM_CopyFrom, false)
