@@ -19,9 +19,11 @@ QVVectorPath QVCurrentVectorPath();
 bool QVSetVectorPath(QVVectorPath path);
 const char* QVVectorPathName(QVVectorPath path);
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 // The wide paths are compiled per function for their instruction set, so the
-// program itself stays plain x86-64. Neither set includes FMA: a fused
+// program itself stays plain x86-64. Their lanes are GCC's vector extensions
+// (parallel/QVLanes.h); other compilers (clang builds the fuzz target) keep
+// the plain loop. Neither set includes FMA: a fused
 // multiply-add would round differently from the plain loop.
 #define QV_TARGET_AVX2 __attribute__((target("avx2")))
 #define QV_TARGET_AVX512                                                                           \

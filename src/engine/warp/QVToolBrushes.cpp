@@ -60,7 +60,7 @@ void RunRows(const Job& job, const QVRect& square, RowsFunction<Job> rows)
 }
 
 // The eraser's and the copy tool's weight at distance d: d / r, at most 1.
-[[gnu::always_inline]] inline double DistanceFraction(double distance, double radius)
+[[maybe_unused, gnu::always_inline]] inline double DistanceFraction(double distance, double radius)
 {
     return std::min(distance / radius, 1.0);
 }
@@ -140,7 +140,7 @@ void EraseRowsPlain(const EraseJob& job, int rowFrom, int rowTo)
     }
 }
 
-[[gnu::always_inline]] inline uint8_t EraseByte(uint8_t before, uint8_t target, double w)
+[[maybe_unused, gnu::always_inline]] inline uint8_t EraseByte(uint8_t before, uint8_t target, double w)
 {
     return uint8_t(int(before * (1 - w) + target * w + 0.5));
 }
@@ -201,7 +201,7 @@ void PasteRowsPlain(const PasteJob& job, int rowFrom, int rowTo)
     }
 }
 
-[[gnu::always_inline]] inline uint8_t PasteByte(uint8_t patch, uint8_t target, double w)
+[[maybe_unused, gnu::always_inline]] inline uint8_t PasteByte(uint8_t patch, uint8_t target, double w)
 {
     return uint8_t(int(patch * (1 - w) + target * w));
 }
@@ -310,7 +310,7 @@ void BlurRowsPlain(const BlurJob& job, int rowFrom, int rowTo)
     }
 }
 
-[[gnu::always_inline]] inline uint8_t BlurByteAt(const BlurFactors& f, const uint8_t* rowL,
+[[maybe_unused, gnu::always_inline]] inline uint8_t BlurByteAt(const BlurFactors& f, const uint8_t* rowL,
                                                  const uint8_t* rowC, const uint8_t* rowU, int i)
 {
     const int c = rowC[i];
