@@ -47,8 +47,9 @@ public:
     // user cancels or the save fails.
     bool DoSave(const QString& path);
     bool DoFileSave();
-    // Asks "Save changes to ...?" when modified; false when the user cancels or
-    // the save fails, so whatever was about to close must stay.
+    // Asks "Save changes to ...?" when modified; false when the user cancels,
+    // the save fails or is cancelled, or a save or export is still running, so
+    // whatever was about to close must stay.
     bool SaveModified();
 
     // Writes the Before, After and Combined pictures the Export dialog asks for

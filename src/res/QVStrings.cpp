@@ -49,6 +49,8 @@ const Entry kStrings[] = {
     {IDS_LANGUAGE_LOAD_FAILED,
      QT_TRANSLATE_NOOP("QVStrings",
                        "Load languange resource failed!\nSystem will use the default language!")},
+    // The progress of a save.
+    {IDS_SAVING, QT_TRANSLATE_NOOP("QVStrings", "Saving %1...")},
     {AFX_IDS_OPENFILE, QT_TRANSLATE_NOOP("QVStrings", "Open")},
     {AFX_IDS_SAVEFILE, QT_TRANSLATE_NOOP("QVStrings", "Save As")},
     {AFX_IDP_ASK_TO_SAVE, QT_TRANSLATE_NOOP("QVStrings", "Save changes to %1?")},

@@ -176,6 +176,17 @@
     </message>
 </context>
 <context>
+    <name>QVProgressDlg</name>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>취소하는 중...</translation>
+    </message>
+</context>
+<context>
     <name>QVStrings</name>
     <message>
         <source>Morvane</source>
@@ -528,6 +539,10 @@ System will use the default language!</source>
     <message>
         <source>Exit</source>
         <translation>끝내기</translation>
+    </message>
+    <message>
+        <source>Saving %1...</source>
+        <translation>%1 저장 중...</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,293 @@
+// Saving big pictures without freezing the program: the work runs behind a
+// progress dialog while the window keeps painting; Cancel keeps the old file
+// and the document's changes.
+
+#include "app/QVCommandIds.h"
+#include "app/QVMessageBox.h"
+#include "document/CMorvaneDoc.h"
+#include "document/QVBackgroundTask.h"
+#include "view/CChildFrame.h"
+#include "view/CMorvaneView.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+#include <functional>
+
+namespace {
+
+struct Message
+{
+    QString text;
+    QMessageBox::Icon icon;
+};
+
+// What the user sees and gets while the work runs, watched from inside its
+// event loop.
+struct Seen
+{
+    int ticks = 0;       // timer ticks handled while it ran
+    int paints = 0;      // repaints of the after view while it ran
+    bool dialog = false; // a progress dialog with a bar was on screen
+    bool cancelled = false;
+    QList<int> values;   // the bar's values, in order
+};
+
+// The 24-megapixel photo of a phone camera: shading with sensor noise, which
+// takes PNG's encoder a good second or more.
+constexpr int kBigWidth = 6000;
+constexpr int kBigHeight = 4000;
+
+void Paint(QVDIB& picture, uint32_t seed)
+{
+    const int stride = picture.GetStride();
+    uint8_t* row = picture.GetBits();
+    for (int y = 0; y < picture.GetHeight(); ++y, row += stride) {
+        for (int x = 0; x < picture.GetWidth() * 3; ++x) {
+            seed ^= seed << 13;
+            seed ^= seed >> 17;
+            seed ^= seed << 5;
+            row[x] = uint8_t((x / 3 + y) / 40 + (seed & 31));
+        }
+    }
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file in the folder, hidden ones (a left-over temporary) included.
+QStringList Listing(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+class SaveProgressTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void aBigSaveShowsProgressWhileTheWindowPaints();
+    void cancellingASaveKeepsTheOldFileAndTheChanges();
+    void aCancelledSaveOnCloseKeepsTheWindowOpen();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A document window over a width x height picture whose file is
+    // face.<extension> in m_files.
+    CChildFrame* Open(int width, int height, const QString& extension);
+    // Watches the work from its event loop every few milliseconds until
+    // Stop; clicks the dialog's Cancel the first time cancelNow says so.
+    void Watch(std::function<bool()> cancelNow = {});
+    void Stop();
+
+    QTemporaryDir m_settings;
+    QTemporaryDir m_files;
+    CChildFrame* m_pFrame = nullptr;
+    QList<Message> m_messages;
+    QMessageBox::StandardButton m_answer = QMessageBox::Ok;
+    QTimer m_watch;
+    std::function<bool()> m_cancelNow;
+    Seen m_seen;
+};
+
+void SaveProgressTest::initTestCase()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+    QVMessageBox::SetHook([this](const QString& text, QMessageBox::Icon icon,
+                                 QMessageBox::StandardButtons) {
+        m_messages.append({text, icon});
+        return m_answer;
+    });
+    // The dialog shows at once, so that the test sees it on any machine.
+    QVBackgroundTask::SetShowDelay(0);
+    m_watch.setInterval(10);
+    connect(&m_watch, &QTimer::timeout, this, [this] {
+        ++m_seen.ticks;
+        if (m_pFrame)
+            m_pFrame->m_pAfterView->viewport()->update();
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (const auto* bar = modal->findChild<QProgressBar*>()) {
+            m_seen.dialog = true;
+            m_seen.values << bar->value();
+        }
+        if (m_seen.cancelled || !m_cancelNow || !m_cancelNow())
+            return;
+        for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+            if (button->text() == QStringLiteral("Cancel") && button->isEnabled()) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                m_seen.cancelled = true;
+            }
+        }
+    });
+}
+
+void SaveProgressTest::init()
+{
+    m_messages.clear();
+    m_answer = QMessageBox::Ok;
+    m_seen = Seen{};
+}
+
+void SaveProgressTest::cleanup()
+{
+    Stop();
+    if (m_pFrame)
+        m_pFrame->GetDocument()->SetModifiedFlag(false);
+    delete m_pFrame;
+    m_pFrame = nullptr;
+}
+
+void SaveProgressTest::cleanupTestCase()
+{
+    QVMessageBox::SetHook({});
+    QVBackgroundTask::SetShowDelay(QVBackgroundTask::kDefaultShowDelayMs);
+}
+
+bool SaveProgressTest::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && m_watch.isActive())
+        ++m_seen.paints;
+    return QObject::eventFilter(watched, event);
+}
+
+CChildFrame* SaveProgressTest::Open(int width, int height, const QString& extension)
+{
+    auto* doc = new CMorvaneDoc;
+    if (!doc->m_dibBefore.Create(width, height, 24))
+        return nullptr;
+    Paint(doc->m_dibBefore, 0x2545F491u);
+    if (!doc->m_dibAfter.CopyFrom(&doc->m_dibBefore))
+        return nullptr;
+    // The edit that makes it worth saving.
+    std::memset(doc->m_dibAfter.GetBits(), 255, size_t(doc->m_dibAfter.GetStride()) * 100);
+    doc->SetPathName(m_files.filePath(QStringLiteral("face.") + extension), false);
+    m_pFrame = new CChildFrame(doc);
+    m_pFrame->resize(800, 600);
+    m_pFrame->show();
+    if (!QTest::qWaitForWindowExposed(m_pFrame))
+        return nullptr;
+    m_pFrame->OnInitialUpdate();
+    m_pFrame->m_pAfterView->viewport()->installEventFilter(this);
+    doc->SetModifiedFlag(true);
+    return m_pFrame;
+}
+
+void SaveProgressTest::Watch(std::function<bool()> cancelNow)
+{
+    m_seen = Seen{};
+    m_cancelNow = std::move(cancelNow);
+    m_watch.start();
+}
+
+void SaveProgressTest::Stop()
+{
+    m_watch.stop();
+    m_cancelNow = {};
+}
+
+// ---- saving ------------------------------------------------------------------------------
+
+void SaveProgressTest::aBigSaveShowsProgressWhileTheWindowPaints()
+{
+    QVERIFY(Open(kBigWidth, kBigHeight, QStringLiteral("png")));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    const QString path = doc->GetPathName();
+
+    Watch();
+    QVERIFY(doc->OnCmdMsg(ID_FILE_SAVE));
+    Stop();
+
+    QVERIFY2(m_seen.ticks > 0, "the event loop stood still while saving");
+    QVERIFY2(m_seen.paints > 0, "the window was not repainted while saving");
+    QVERIFY2(m_seen.dialog, "no progress dialog");
+    // The bar only moves forward, and moves: it measures the file as written.
+    QVERIFY(std::is_sorted(m_seen.values.begin(), m_seen.values.end()));
+    QVERIFY(m_seen.values.size() >= 2 && m_seen.values.back() > m_seen.values.front());
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(!doc->IsModified());
+    QVERIFY(!QApplication::activeModalWidget());
+
+    QVDIB written;
+    QVERIFY(written.LoadFromFile(path));
+    QVERIFY(written.SameGeometry(doc->m_dibAfter));
+    QVERIFY(std::memcmp(written.GetBits(), doc->m_dibAfter.GetBits(),
+                        doc->m_dibAfter.GetHeader()->biSizeImage) == 0);
+    QCOMPARE(Listing(m_files.path()), QStringList{QStringLiteral("face.png")});
+}
+
+void SaveProgressTest::cancellingASaveKeepsTheOldFileAndTheChanges()
+{
+    QVERIFY(Open(kBigWidth, kBigHeight, QStringLiteral("png")));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    const QString path = doc->GetPathName();
+    // The file as it was last saved: the picture before the edit.
+    QVERIFY(QVDIB::SaveToFile(&doc->m_dibBefore, path));
+    const QByteArray old = ReadAll(path);
+    QVERIFY(!old.isEmpty());
+
+    // The user clicks Cancel as soon as the dialog shows.
+    Watch([] { return true; });
+    QVERIFY(doc->OnCmdMsg(ID_FILE_SAVE));
+    Stop();
+
+    QVERIFY(m_seen.cancelled);
+    QVERIFY2(ReadAll(path) == old, "the old file changed");
+    QVERIFY(doc->IsModified());
+    QCOMPARE(doc->GetPathName(), path);
+    // The user chose it: no "Failed to save" message.
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(Listing(m_files.path()), QStringList{QStringLiteral("face.png")});
+    QVERIFY(!QApplication::activeModalWidget());
+
+    // Saved again without cancelling, it is written.
+    Watch();
+    QVERIFY(doc->OnCmdMsg(ID_FILE_SAVE));
+    Stop();
+    QVERIFY(!doc->IsModified());
+    QVERIFY(ReadAll(path) != old);
+}
+
+void SaveProgressTest::aCancelledSaveOnCloseKeepsTheWindowOpen()
+{
+    QVERIFY(Open(kBigWidth, kBigHeight, QStringLiteral("bmp")));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    const QString path = doc->GetPathName();
+    QVERIFY(QVDIB::SaveToFile(&doc->m_dibBefore, path));
+    const QByteArray old = ReadAll(path);
+
+    // "Save changes to face.bmp?" Yes, then Cancel in the progress dialog.
+    m_answer = QMessageBox::Yes;
+    Watch([] { return true; });
+    QVERIFY(!m_pFrame->close());
+    Stop();
+
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Save changes to face.bmp?"));
+    QVERIFY(m_seen.cancelled);
+    QVERIFY(m_pFrame->isVisible());
+    QVERIFY(doc->IsModified());
+    QVERIFY2(ReadAll(path) == old, "the old file changed");
+}
+
+QTEST_MAIN(SaveProgressTest)
+#include "test_save_progress.moc"
