@@ -1,14 +1,18 @@
-// Saving big pictures without freezing the program: the work runs behind a
-// progress dialog while the window keeps painting; Cancel keeps the old file
-// and the document's changes.
+// Saving and exporting big pictures without freezing the program: the work
+// runs behind a progress dialog while the window keeps painting; Cancel keeps
+// the old file and the document's changes, or says which exported pictures
+// were written; an export the machine has not the memory for writes nothing.
 
 #include "app/QVCommandIds.h"
 #include "app/QVMessageBox.h"
 #include "document/CMorvaneDoc.h"
 #include "document/QVBackgroundTask.h"
+#include "document/QVExportDlg.h"
+#include "document/QVFreeMemory.h"
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
@@ -85,6 +89,9 @@ private slots:
     void aBigSaveShowsProgressWhileTheWindowPaints();
     void cancellingASaveKeepsTheOldFileAndTheChanges();
     void aCancelledSaveOnCloseKeepsTheWindowOpen();
+    void aCancelledExportNamesWhatItWrote_data();
+    void aCancelledExportNamesWhatItWrote();
+    void anExportBeyondTheFreeMemoryWritesNothing();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,9 +104,14 @@ private:
     // Stop; clicks the dialog's Cancel the first time cancelNow says so.
     void Watch(std::function<bool()> cancelNow = {});
     void Stop();
+    // Runs the Export command into m_out with pictures of the given type; the
+    // dialog is otherwise accepted as it comes.
+    void Export(const QString& type);
+    QString Output(const QString& file) const { return m_out.path() + QStringLiteral("/face/") + file; }
 
     QTemporaryDir m_settings;
     QTemporaryDir m_files;
+    QTemporaryDir m_out;
     CChildFrame* m_pFrame = nullptr;
     QList<Message> m_messages;
     QMessageBox::StandardButton m_answer = QMessageBox::Ok;
@@ -116,6 +128,7 @@ void SaveProgressTest::initTestCase()
         m_messages.append({text, icon});
         return m_answer;
     });
+    QVExportDlg::SetFolderHook([this](QWidget*, const QString&, const QString&) { return m_out.path(); });
     // The dialog shows at once, so that the test sees it on any machine.
     QVBackgroundTask::SetShowDelay(0);
     m_watch.setInterval(10);
@@ -146,11 +159,14 @@ void SaveProgressTest::init()
     m_messages.clear();
     m_answer = QMessageBox::Ok;
     m_seen = Seen{};
+    QDir(m_out.path() + QStringLiteral("/face")).removeRecursively();
 }
 
 void SaveProgressTest::cleanup()
 {
     Stop();
+    QVExportDlg::SetModalHook({});
+    QVSetFreeMemorySource({});
     if (m_pFrame)
         m_pFrame->GetDocument()->SetModifiedFlag(false);
     delete m_pFrame;
@@ -160,6 +176,7 @@ void SaveProgressTest::cleanup()
 void SaveProgressTest::cleanupTestCase()
 {
     QVMessageBox::SetHook({});
+    QVExportDlg::SetFolderHook({});
     QVBackgroundTask::SetShowDelay(QVBackgroundTask::kDefaultShowDelayMs);
 }
 
@@ -203,6 +220,22 @@ void SaveProgressTest::Stop()
 {
     m_watch.stop();
     m_cancelNow = {};
+}
+
+void SaveProgressTest::Export(const QString& type)
+{
+    QVExportDlg::SetModalHook([type](QVExportDlg& dialog) {
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return int(QDialog::Rejected);
+        dialog.m_cbType->setCurrentText(type);
+        QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(QVExportDlg::IDC_BROWSE)),
+                          Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(dialog.Control(QVExportDlg::IDOK_EXPORT)),
+                          Qt::LeftButton);
+        return dialog.result();
+    });
+    m_pFrame->OnCmdMsg(ID_FILE_EXPORT);
 }
 
 // ---- saving ------------------------------------------------------------------------------
@@ -287,6 +320,77 @@ void SaveProgressTest::aCancelledSaveOnCloseKeepsTheWindowOpen()
     QVERIFY(m_pFrame->isVisible());
     QVERIFY(doc->IsModified());
     QVERIFY2(ReadAll(path) == old, "the old file changed");
+}
+
+// ---- exporting -----------------------------------------------------------------------------
+
+void SaveProgressTest::aCancelledExportNamesWhatItWrote_data()
+{
+    QTest::addColumn<QString>("cancelOnceWritten"); // empty: Cancel as soon as it shows
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QString>("message");
+    const QString folder = m_out.path() + QStringLiteral("/face");
+    QTest::newRow("at once") << QString() << QStringList()
+                             << QStringLiteral("The export was cancelled before any picture was "
+                                               "written. The folder %1 was left empty.")
+                                    .arg(folder);
+    QTest::newRow("after the combined picture")
+        << QStringLiteral("face @Combined.PNG") << QStringList{QStringLiteral("face @Combined.PNG")}
+        << QStringLiteral("The export was cancelled. These pictures were written to the folder "
+                          "%1:\nface @Combined.PNG")
+               .arg(folder);
+}
+
+void SaveProgressTest::aCancelledExportNamesWhatItWrote()
+{
+    QFETCH(QString, cancelOnceWritten);
+    QFETCH(QStringList, written);
+    QFETCH(QString, message);
+    // Each picture takes the encoder a while: the user can stop between them.
+    QVERIFY(Open(3000, 2000, QStringLiteral("png")));
+
+    Watch([this, cancelOnceWritten] {
+        return cancelOnceWritten.isEmpty() || QFileInfo::exists(Output(cancelOnceWritten));
+    });
+    Export(QStringLiteral("PNG"));
+    Stop();
+
+    QVERIFY(m_seen.dialog);
+    QVERIFY(m_seen.cancelled);
+    // The folder and what was written stay; nothing more is written.
+    QCOMPARE(Listing(Output(QString())), written);
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, message);
+    QCOMPARE(m_messages[0].icon, QMessageBox::Information);
+}
+
+void SaveProgressTest::anExportBeyondTheFreeMemoryWritesNothing()
+{
+    // Two 1000 x 750 pictures side by side, the encoder's copies of them and
+    // the work beside need some 40 MB; the machine here has 5 MB free.
+    QVERIFY(Open(1000, 750, QStringLiteral("png")));
+    QVSetFreeMemorySource([] { return std::optional<int64_t>(5 * 1024 * 1024); });
+    Export(QStringLiteral("BMP"));
+
+    QCOMPARE(m_messages.size(), 1);
+    const QRegularExpression refusal(
+        QStringLiteral("^This export needs about (\\d+\\.\\d) MB of memory, but only 5\\.0 MB is "
+                       "free\\.\nNothing was written\\. Choose smaller sizes, or close other "
+                       "programs, and export again\\.$"));
+    const QRegularExpressionMatch match = refusal.match(m_messages[0].text);
+    QVERIFY2(match.hasMatch(), qPrintable(m_messages[0].text));
+    QVERIFY(match.captured(1).toDouble() > 5.0);
+    QCOMPARE(m_messages[0].icon, QMessageBox::Critical);
+    QVERIFY(!QFileInfo::exists(Output(QString())));
+
+    // With the memory there, the same export is written.
+    QVSetFreeMemorySource([] { return std::optional<int64_t>(int64_t(64) << 20); });
+    m_messages.clear();
+    Export(QStringLiteral("BMP"));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+    QCOMPARE(Listing(Output(QString())),
+             (QStringList{"face @After.BMP", "face @Before.BMP", "face @Combined.BMP"}));
 }
 
 QTEST_MAIN(SaveProgressTest)
