@@ -22,8 +22,10 @@ QVProgressDlg::QVProgressDlg(QWidget* parent, const QString& text) : QDialog(par
 {
     setWindowTitle(LoadString(IDS_APP_TITLE));
     setWindowModality(Qt::ApplicationModal);
-    // The work decides when it is over: no help button, no resizing.
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    // The work decides when it is over: a title and the close button (which
+    // asks to cancel), no help, no minimising, no resizing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     m_pLabel = new QLabel(text, this);
     m_pLabel->setWordWrap(true);
@@ -38,6 +40,7 @@ QVProgressDlg::QVProgressDlg(QWidget* parent, const QString& text) : QDialog(par
     layout->addWidget(m_pLabel);
     layout->addWidget(m_pBar);
     layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void QVProgressDlg::SetText(const QString& text)
