@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 
 bool QVBackgroundTask::s_bRunning = false;
 int QVBackgroundTask::s_nShowDelayMs = QVBackgroundTask::kDefaultShowDelayMs;
@@ -84,7 +85,13 @@ bool QVBackgroundTask::Run(const Work& work)
     std::atomic<bool> finished{false};
     bool result = false;
     std::unique_ptr<QThread> worker(QThread::create([&] {
-        result = work(m_progress);
+        // Memory the work cannot get (a container of the encoders, say) makes
+        // it fail like any other failure, rather than end the program.
+        try {
+            result = work(m_progress);
+        } catch (const std::bad_alloc&) {
+            result = false;
+        }
         finished = true;
         // Ends whichever wait below is running; a wait that starts later sees
         // `finished` and does not begin.
