@@ -7,6 +7,7 @@
 #include "app/QVMessageBox.h"
 #include "document/CMorvaneDoc.h"
 #include "document/QVBackgroundTask.h"
+#include "document/QVDocManager.h"
 #include "document/QVExportDlg.h"
 #include "document/QVFreeMemory.h"
 #include "view/CChildFrame.h"
@@ -14,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,6 +25,7 @@
 
 #include <cstring>
 #include <functional>
+#include <new>
 
 namespace {
 
@@ -89,6 +92,8 @@ private slots:
     void aBigSaveShowsProgressWhileTheWindowPaints();
     void cancellingASaveKeepsTheOldFileAndTheChanges();
     void aCancelledSaveOnCloseKeepsTheWindowOpen();
+    void nothingElseSavesExportsOrClosesMeanwhile();
+    void workOutOfMemoryFailsWithoutEndingTheProgram();
     void aCancelledExportNamesWhatItWrote_data();
     void aCancelledExportNamesWhatItWrote();
     void anExportBeyondTheFreeMemoryWritesNothing();
@@ -320,6 +325,55 @@ void SaveProgressTest::aCancelledSaveOnCloseKeepsTheWindowOpen()
     QVERIFY(m_pFrame->isVisible());
     QVERIFY(doc->IsModified());
     QVERIFY2(ReadAll(path) == old, "the old file changed");
+}
+
+// While a save runs, no other save, export or close can start: whatever
+// still sends one (the dialog keeps the user's input away) is held off, and
+// closing asks nothing.
+void SaveProgressTest::nothingElseSavesExportsOrClosesMeanwhile()
+{
+    QVERIFY(Open(kBigWidth, kBigHeight, QStringLiteral("png")));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    int prompts = 0;
+    QVDocManager::SetDialogHook([&](QFileDialog&) {
+        ++prompts;
+        return false;
+    });
+    QVExportDlg::SetModalHook([&](QVExportDlg&) {
+        ++prompts;
+        return int(QDialog::Rejected);
+    });
+    bool tried = false, closed = true;
+    m_answer = QMessageBox::No;
+    Watch([&] {
+        if (!tried) {
+            tried = true;
+            doc->OnCmdMsg(ID_FILE_SAVE);
+            doc->OnCmdMsg(ID_FILE_SAVE_AS);
+            m_pFrame->OnCmdMsg(ID_FILE_EXPORT);
+            closed = m_pFrame->close();
+        }
+        return false;
+    });
+    QVERIFY(doc->OnCmdMsg(ID_FILE_SAVE));
+    Stop();
+    QVDocManager::SetDialogHook({});
+
+    QVERIFY(tried);
+    QCOMPARE(prompts, 0);
+    QVERIFY(!closed);
+    // Neither "Failed to save" nor "Save changes to": nothing else ran.
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(!doc->IsModified());
+}
+
+// Memory the work cannot get ends it as a failure, not the program.
+void SaveProgressTest::workOutOfMemoryFailsWithoutEndingTheProgram()
+{
+    QVBackgroundTask task(nullptr, QStringLiteral("Saving"));
+    QVERIFY(!task.Run([](QVBackgroundTask::Progress&) -> bool { throw std::bad_alloc(); }));
+    QVERIFY(!task.WasCancelled());
+    QVERIFY(!QVBackgroundTask::IsRunning());
 }
 
 // ---- exporting -----------------------------------------------------------------------------
