@@ -2,12 +2,14 @@
 
 #include "app/QVCommandIds.h"
 #include "app/QVMessageBox.h"
+#include "document/QVBackgroundTask.h"
 #include "document/QVDocManager.h"
 #include "res/QVArt.h"
 #include "res/QVStrings.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QImage>
 
 CMorvaneDoc::CMorvaneDoc(QObject* parent) : QObject(parent)
 {
@@ -35,9 +37,32 @@ bool CMorvaneDoc::OnOpenDocument(const QString& path)
 
 bool CMorvaneDoc::OnSaveDocument(const QString& path)
 {
-    if (!QVDIB::SaveToFile(&m_dibAfter, path)) {
-        QVMessageBox::Show(QApplication::activeWindow(), LoadString(IDS_SAVE_FAILED).arg(path),
-                           QMessageBox::Critical);
+    // The encoder runs on a worker while the window keeps painting; the task
+    // keeps the user's input away meanwhile, so nothing edits the after-image
+    // under it.
+    QVBackgroundTask task(QApplication::activeWindow(),
+                          LoadString(IDS_SAVING).arg(QFileInfo(path).fileName()));
+    const QVDIB& after = m_dibAfter;
+    const bool saved = task.Run([&after, &path](QVBackgroundTask::Progress& progress) {
+        if (after.IsEmpty() || !QVDIB::GetEncoderClsidForFile(path, nullptr))
+            return false;
+        // The copy the encoders read, then the file size the bytes written
+        // are measured against: the bar moves with the encoder's output.
+        const QImage picture = after.ToImage();
+        if (picture.isNull() || progress.IsCancelled())
+            return false;
+        const int64_t expected = QVDIB::EstimateFileSize(picture, path);
+        return QVDIB::SaveImageToFile(picture, path, [&progress, expected](int64_t written) {
+            progress.Set(written, expected);
+            return !progress.IsCancelled();
+        });
+    });
+    if (!saved) {
+        // A save the user stopped is no failure to report: the old file is
+        // as it was and the document stays modified.
+        if (!task.WasCancelled())
+            QVMessageBox::Show(QApplication::activeWindow(), LoadString(IDS_SAVE_FAILED).arg(path),
+                               QMessageBox::Critical);
         return false;
     }
     SetModifiedFlag(false);
@@ -102,6 +127,10 @@ bool CMorvaneDoc::DoFileSave()
 
 bool CMorvaneDoc::SaveModified()
 {
+    // No window closes while a save or an export is running: the work reads
+    // a document's pictures.
+    if (QVBackgroundTask::IsRunning())
+        return false;
     if (!IsModified())
         return true;
     const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
@@ -124,6 +153,10 @@ bool CMorvaneDoc::HasCmdHandler(int id) const
 
 bool CMorvaneDoc::OnCmdMsg(int id)
 {
+    // One save or export at a time; their dialog keeps commands away, this
+    // keeps away whatever else could send one.
+    if (HasCmdHandler(id) && QVBackgroundTask::IsRunning())
+        return true;
     switch (id) {
     case ID_FILE_SAVE:
         DoFileSave();

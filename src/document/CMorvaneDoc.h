@@ -60,13 +60,16 @@ public:
     // user cancels or the save fails.
     bool DoSave(const QString& path);
     bool DoFileSave();
-    // Asks "Save changes to ...?" when modified; false when the user cancels or
-    // the save fails, so whatever was about to close must stay.
+    // Asks "Save changes to ...?" when modified; false when the user cancels,
+    // the save fails or is cancelled, or a save or export is still running, so
+    // whatever was about to close must stay.
     bool SaveModified();
 
     // Writes the Before, After and Combined pictures the Export dialog asks for
     // into a new folder named by the export name; the document window tells
-    // what it shows.
+    // what it shows. Refused, with nothing written, when the machine has not
+    // the memory to compose them; composed and written on a worker, with
+    // progress, and cancellable between and within pictures.
     void OnFileExport(const QVExportView& shown);
     // The document's name without extension and the extension of its file;
     // false when the file name has no ".".

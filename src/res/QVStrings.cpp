@@ -50,6 +50,19 @@ const Entry kStrings[] = {
     {IDS_LANGUAGE_LOAD_FAILED,
      QT_TRANSLATE_NOOP("QVStrings",
                        "Load languange resource failed!\nSystem will use the default language!")},
+    // The progress of a save and an export, and how an export ends early.
+    {IDS_SAVING, QT_TRANSLATE_NOOP("QVStrings", "Saving %1...")},
+    {IDS_EXPORTING, QT_TRANSLATE_NOOP("QVStrings", "Exporting picture %1 of %2:\n%3")},
+    {IDS_EXPORT_CANCELLED,
+     QT_TRANSLATE_NOOP("QVStrings", "The export was cancelled. These pictures were written to "
+                                    "the folder %1:\n%2")},
+    {IDS_EXPORT_CANCELLED_NONE,
+     QT_TRANSLATE_NOOP("QVStrings", "The export was cancelled before any picture was written. "
+                                    "The folder %1 was left empty.")},
+    {IDS_EXPORT_NO_MEMORY,
+     QT_TRANSLATE_NOOP("QVStrings", "This export needs about %1 of memory, but only %2 is free.\n"
+                                    "Nothing was written. Choose smaller sizes, or close other "
+                                    "programs, and export again.")},
     {AFX_IDS_OPENFILE, QT_TRANSLATE_NOOP("QVStrings", "Open")},
     {AFX_IDS_SAVEFILE, QT_TRANSLATE_NOOP("QVStrings", "Save As")},
     {AFX_IDP_ASK_TO_SAVE, QT_TRANSLATE_NOOP("QVStrings", "Save changes to %1?")},

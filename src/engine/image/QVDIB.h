@@ -84,6 +84,16 @@ public:
     [[nodiscard]] static bool SaveToFile(const QVDIB* image, const QString& path);
     [[nodiscard]] static bool SaveToFile(const QVDIB* image, const QString& path,
                                          const QVSaveProgress& progress);
+    // SaveToFile of a picture already made into a QImage with ToImage: the
+    // copy the encoders read can be taken while the picture is safe to read
+    // and encoded elsewhere, without a second copy.
+    [[nodiscard]] static bool SaveImageToFile(const QImage& picture, const QString& path,
+                                              const QVSaveProgress& progress);
+    // The size the file saved from picture at path will have, estimated by
+    // encoding a sample of its rows (about a sixteenth of the work): what a
+    // progress bar measures the bytes written against. 0 when unknown: no
+    // encoder for the path, or a picture small enough to save at once.
+    static int64_t EstimateFileSize(const QImage& picture, const QString& path);
     [[nodiscard]] static bool GetEncoderClsidForFile(const QString& path,
                                                      const QVImageEncoder** encoder);
     [[nodiscard]] static bool GetEncoderClsid(const QString& formatDescription,

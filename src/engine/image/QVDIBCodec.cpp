@@ -14,6 +14,7 @@
 #include <QImageWriter>
 #include <QString>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -32,6 +33,8 @@ bool WithinPixelLimit(const QSize& size)
 bool WriteWithQt(const QVImageEncoder& encoder, const QImage& picture, QIODevice* device)
 {
     QImageWriter writer(device, encoder.qtFormat);
+    if (encoder.compression >= 0)
+        writer.setCompression(encoder.compression);
     return writer.write(picture);
 }
 
@@ -43,7 +46,7 @@ bool WriteGifEncoder(const QVImageEncoder&, const QImage& picture, QIODevice* de
 // The installed encoders, in the order they are searched.
 const QVImageEncoder kEncoders[] = {
     {"BMP", WriteWithQt, "bmp"},   {"JPEG", WriteWithQt, "jpeg"}, {"GIF", WriteGifEncoder, nullptr},
-    {"TIFF", WriteWithQt, "tiff"}, {"PNG", WriteWithQt, "png"},
+    {"TIFF", WriteWithQt, "tiff"}, {"PNG", WriteWithQt, "png", QtPngCompressionForLevel(kPngZlibLevel)},
 };
 
 } // namespace
@@ -241,13 +244,15 @@ bool QVDIB::SaveToFile(const QVDIB* image, const QString& path)
 
 bool QVDIB::SaveToFile(const QVDIB* image, const QString& path, const QVSaveProgress& progress)
 {
-    if (!image || image->IsEmpty())
+    if (!image || image->IsEmpty() || !GetEncoderClsidForFile(path, nullptr))
         return false;
+    return SaveImageToFile(image->ToImage(), path, progress);
+}
+
+bool QVDIB::SaveImageToFile(const QImage& picture, const QString& path, const QVSaveProgress& progress)
+{
     const QVImageEncoder* encoder = nullptr;
-    if (!GetEncoderClsidForFile(path, &encoder))
-        return false;
-    const QImage picture = image->ToImage();
-    if (picture.isNull())
+    if (picture.isNull() || !GetEncoderClsidForFile(path, &encoder))
         return false;
 
     // The encoder streams into a temporary beside the target whose every write
@@ -263,4 +268,107 @@ bool QVDIB::SaveToFile(const QVDIB* image, const QString& path, const QVSaveProg
         return false;
     }
     return file.Commit();
+}
+
+namespace {
+
+// Counts what an encoder writes and keeps none of it.
+class CountingDevice : public QIODevice
+{
+public:
+    CountingDevice() { (void)open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    qint64 Count() const { return m_nCount; }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_nSize; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override
+    {
+        // Encoders that seek back to patch a header (TIFF) write those bytes twice.
+        m_nSize = std::max(m_nSize, pos() + size);
+        m_nCount += size;
+        return size;
+    }
+
+private:
+    qint64 m_nCount = 0;
+    qint64 m_nSize = 0;
+};
+
+// The sample: a band of rows from the middle of every block of rows, so that
+// it sees the top, the middle and the bottom of the picture alike (sky, face
+// and clothes compress differently). Bands, and their halves, are whole rows
+// of JPEG's 16-row blocks and start where such a row starts in the picture.
+constexpr int kJpegBlockRows = 16;
+constexpr int kSampleBandRows = 2 * kJpegBlockRows;
+constexpr int kSampleEvery = 16; // one band of every 16
+constexpr int kSampleBlockRows = kSampleBandRows * kSampleEvery;
+
+int64_t EncodedSize(const QVImageEncoder& encoder, const QImage& picture)
+{
+    CountingDevice device;
+    if (!encoder.write(encoder, picture, &device))
+        return -1;
+    return device.size();
+}
+
+// The first `rows` rows of every band, one after the other.
+QImage SampleRows(const QImage& picture, int rows)
+{
+    const int height = picture.height();
+    const int blocks = (height + kSampleBlockRows - 1) / kSampleBlockRows;
+    QImage sample(picture.width(), blocks * rows, picture.format());
+    if (sample.isNull())
+        return {};
+    sample.setColorSpace(picture.colorSpace());
+    sample.setColorTable(picture.colorTable());
+    const size_t rowBytes = size_t(std::min(sample.bytesPerLine(), picture.bytesPerLine()));
+    for (int block = 0; block < blocks; ++block) {
+        const int first = block * kSampleBlockRows;
+        const int middle = first + std::min(kSampleBlockRows, height - first) / 2;
+        // Whole bands only: the last block of a picture is at least a band.
+        const int start = std::min(middle / kJpegBlockRows * kJpegBlockRows, height - rows);
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(sample.scanLine(block * rows + y), picture.constScanLine(start + y), rowBytes);
+    }
+    return sample;
+}
+
+} // namespace
+
+int64_t QVDIB::EstimateFileSize(const QImage& picture, const QString& path)
+{
+    const QVImageEncoder* encoder = nullptr;
+    if (picture.isNull() || !GetEncoderClsidForFile(path, &encoder))
+        return 0;
+    // Our GIF encoder reduces the colours of the whole picture before it
+    // writes its first byte, so its bytes measure only the last part of the
+    // work, and a sample would cost a fifth of the save (a second colour
+    // reduction). Qt's encoders write as they read the rows.
+    if (!encoder->qtFormat)
+        return 0;
+    const int height = picture.height();
+    if (height < 2 * kSampleBlockRows)
+        return 0; // small enough to save before anyone needs a progress bar
+
+    // A band's first rows cost more than the rest: the encoder has not yet
+    // seen the rows above them (PNG filters against the row above, zlib
+    // matches earlier rows), and on a picture that compresses well those
+    // first rows can be most of the sample's bytes. So the sample is encoded
+    // twice, with whole bands and with their first halves: the difference is
+    // what the second halves cost, rows that are encoded as in the picture.
+    const QImage whole = SampleRows(picture, kSampleBandRows);
+    const QImage halves = SampleRows(picture, kSampleBandRows / 2);
+    if (whole.isNull() || halves.isNull())
+        return 0;
+    // What every file has whatever its size (headers, the colour profile,
+    // the palette) is counted once.
+    const int64_t fixed = EncodedSize(*encoder, picture.copy(0, 0, 1, 1));
+    const int64_t wholeBytes = EncodedSize(*encoder, whole);
+    const int64_t halvesBytes = EncodedSize(*encoder, halves);
+    if (fixed < 0 || halvesBytes < 0 || wholeBytes <= halvesBytes)
+        return 0;
+    const int sampledRows = whole.height() - halves.height();
+    return fixed + int64_t(double(wholeBytes - halvesBytes) * height / sampledRows);
 }

@@ -196,6 +196,17 @@
     </message>
 </context>
 <context>
+    <name>QVProgressDlg</name>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>취소하는 중...</translation>
+    </message>
+</context>
+<context>
     <name>QVStrings</name>
     <message>
         <source>Morvane</source>
@@ -548,6 +559,32 @@ System will use the default language!</source>
     <message>
         <source>Exit</source>
         <translation>끝내기</translation>
+    </message>
+    <message>
+        <source>Saving %1...</source>
+        <translation>%1 저장 중...</translation>
+    </message>
+    <message>
+        <source>Exporting picture %1 of %2:
+%3</source>
+        <translation>그림 %2개 중 %1번째 내보내는 중:
+%3</translation>
+    </message>
+    <message>
+        <source>The export was cancelled. These pictures were written to the folder %1:
+%2</source>
+        <translation>내보내기가 취소되었습니다. 다음 그림은 %1 폴더에 저장되었습니다:
+%2</translation>
+    </message>
+    <message>
+        <source>The export was cancelled before any picture was written. The folder %1 was left empty.</source>
+        <translation>그림을 저장하기 전에 내보내기가 취소되었습니다. %1 폴더는 비어 있습니다.</translation>
+    </message>
+    <message>
+        <source>This export needs about %1 of memory, but only %2 is free.
+Nothing was written. Choose smaller sizes, or close other programs, and export again.</source>
+        <translation>이 내보내기에는 약 %1의 메모리가 필요하지만 사용 가능한 메모리는 %2뿐입니다.
+아무것도 저장하지 않았습니다. 더 작은 크기를 선택하거나 다른 프로그램을 닫은 다음 다시 내보내십시오.</translation>
     </message>
     <message>
         <source>All picture files</source>

@@ -196,6 +196,17 @@
     </message>
 </context>
 <context>
+    <name>QVProgressDlg</name>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>正在取消...</translation>
+    </message>
+</context>
+<context>
     <name>QVStrings</name>
     <message>
         <source>Morvane</source>
@@ -548,6 +559,32 @@ System will use the default language!</source>
     <message>
         <source>Exit</source>
         <translation>退出</translation>
+    </message>
+    <message>
+        <source>Saving %1...</source>
+        <translation>正在保存 %1...</translation>
+    </message>
+    <message>
+        <source>Exporting picture %1 of %2:
+%3</source>
+        <translation>正在导出第 %1 张图片，共 %2 张：
+%3</translation>
+    </message>
+    <message>
+        <source>The export was cancelled. These pictures were written to the folder %1:
+%2</source>
+        <translation>导出已取消。以下图片已写入文件夹 %1：
+%2</translation>
+    </message>
+    <message>
+        <source>The export was cancelled before any picture was written. The folder %1 was left empty.</source>
+        <translation>导出在写入任何图片之前已取消。文件夹 %1 为空。</translation>
+    </message>
+    <message>
+        <source>This export needs about %1 of memory, but only %2 is free.
+Nothing was written. Choose smaller sizes, or close other programs, and export again.</source>
+        <translation>此次导出大约需要 %1 内存，但可用内存只有 %2。
+未写入任何内容。请选择较小的尺寸，或关闭其他程序，然后重新导出。</translation>
     </message>
     <message>
         <source>All picture files</source>
