@@ -15,8 +15,8 @@ packages=(
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   # fonts for the Chinese and Korean interface
   fonts-wqy-microhei fonts-nanum
-  # GIF writing
-  libgif-dev
+  # GIF and PNG writing
+  libgif-dev libpng-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
 )

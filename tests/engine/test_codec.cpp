@@ -263,7 +263,7 @@ TEST(CodecExtension, TheFileNameChoosesTheEncoder)
 
 TEST(CodecExtension, EncoderLookupMatchesTheExactDescription)
 {
-    const QVImageEncoder sentinel{"untouched", nullptr, nullptr};
+    const QVImageEncoder sentinel{"untouched", nullptr, nullptr, false};
     for (const char* description : {"BMP", "JPEG", "GIF", "TIFF", "PNG"}) {
         SCOPED_TRACE(description);
         const QVImageEncoder* encoder = &sentinel;

@@ -1,12 +1,15 @@
 // Picture files and resources: decoding through Qt's image readers, encoding
-// through a small registry of encoders (Qt's image writers, giflib for GIF).
+// through a small registry of encoders (Qt's image writers, libpng for PNG,
+// giflib for GIF).
 
 #include "QVDIB.h"
 #include "QVColorProfile.h"
 #include "QVFileCheck.h"
 #include "QVGifEncoder.h"
 #include "QVImageEncoder.h"
+#include "QVPngEncoder.h"
 #include "QVSafeFile.h"
+#include "engine/parallel/QVThreadPool.h"
 
 #include <QFile>
 #include <QImage>
@@ -24,6 +27,16 @@ namespace {
 // most 2 GB even at 16 bits per channel.
 constexpr int kDecodeAllocationLimitMB = 2048;
 
+// One row of blue, green, red pixels as red, green, blue.
+void BgrToRgb(const uint8_t* __restrict src, uint8_t* __restrict dst, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        dst[3 * x] = src[3 * x + 2];
+        dst[3 * x + 1] = src[3 * x + 1];
+        dst[3 * x + 2] = src[3 * x];
+    }
+}
+
 bool WithinPixelLimit(const QSize& size)
 {
     return size.width() > 0 && size.height() > 0 &&
@@ -33,8 +46,6 @@ bool WithinPixelLimit(const QSize& size)
 bool WriteWithQt(const QVImageEncoder& encoder, const QImage& picture, QIODevice* device)
 {
     QImageWriter writer(device, encoder.qtFormat);
-    if (encoder.compression >= 0)
-        writer.setCompression(encoder.compression);
     return writer.write(picture);
 }
 
@@ -43,10 +54,16 @@ bool WriteGifEncoder(const QVImageEncoder&, const QImage& picture, QIODevice* de
     return WriteGif(picture, device);
 }
 
+bool WritePngEncoder(const QVImageEncoder&, const QImage& picture, QIODevice* device)
+{
+    return WritePng(picture, device, kPngZlibLevel);
+}
+
 // The installed encoders, in the order they are searched.
 const QVImageEncoder kEncoders[] = {
-    {"BMP", WriteWithQt, "bmp"},   {"JPEG", WriteWithQt, "jpeg"}, {"GIF", WriteGifEncoder, nullptr},
-    {"TIFF", WriteWithQt, "tiff"}, {"PNG", WriteWithQt, "png", QtPngCompressionForLevel(kPngZlibLevel)},
+    {"BMP", WriteWithQt, "bmp", true},   {"JPEG", WriteWithQt, "jpeg", true},
+    {"GIF", WriteGifEncoder, nullptr, false}, {"TIFF", WriteWithQt, "tiff", true},
+    {"PNG", WritePngEncoder, nullptr, true},
 };
 
 } // namespace
@@ -173,15 +190,13 @@ QImage QVDIB::ToImage() const
             return {};
         if (m_pColorProfile)
             image.setColorSpace(m_pColorProfile->ColorSpace());
-        for (int y = 0; y < height; ++y, row += stride) {
-            uint8_t* dst = image.scanLine(height - 1 - y);
-            const uint8_t* src = row;
-            for (int x = 0; x < width; ++x, src += 3, dst += 3) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            }
-        }
+        // Every save starts here, so the rows are shared among the cores.
+        uint8_t* const top = image.bits();
+        const qsizetype imageStride = image.bytesPerLine();
+        QVThreadPool::Instance().ForRows(0, height, width, [=](int from, int to) {
+            for (int y = from; y < to; ++y)
+                BgrToRgb(row + qsizetype(y) * stride, top + (height - 1 - y) * imageStride, width);
+        });
         return image;
     }
 
@@ -345,8 +360,8 @@ int64_t QVDIB::EstimateFileSize(const QImage& picture, const QString& path)
     // Our GIF encoder reduces the colours of the whole picture before it
     // writes its first byte, so its bytes measure only the last part of the
     // work, and a sample would cost a fifth of the save (a second colour
-    // reduction). Qt's encoders write as they read the rows.
-    if (!encoder->qtFormat)
+    // reduction). The other encoders write as they read the rows.
+    if (!encoder->writesAsItReads)
         return 0;
     const int height = picture.height();
     if (height < 2 * kSampleBlockRows)
