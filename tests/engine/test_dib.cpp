@@ -1,6 +1,7 @@
 #include "TestPictures.h"
 
 #include "engine/image/QVDIB.h"
+#include "engine/parallel/QVThreadPool.h"
 
 #include <QImage>
 #include <QPainter>
@@ -254,3 +255,30 @@ TEST_F(DibPaint, SourceOutsideThePictureLeavesTheDestination)
 }
 
 } // namespace
+
+// The top-down RGB copy every save encodes from, with its rows shared out one
+// by one among the pool's threads: each pixel lands flipped and with red and
+// blue swapped, whichever thread wrote its row (odd widths leave padding in
+// both pictures).
+TEST(DibToImage, EveryRowFlippedAndSwappedWhicheverThreadWritesIt)
+{
+    QVThreadPool& pool = QVThreadPool::Instance();
+    pool.SetMinChunkWork(1);
+    for (const int width : {1, 7, 333}) {
+        SCOPED_TRACE(width);
+        QVDIB picture;
+        MakePicture(picture, width, 61, Busy);
+        const QImage image = picture.ToImage();
+        ASSERT_EQ(image.format(), QImage::Format_RGB888);
+        ASSERT_EQ(image.size(), QSize(width, 61));
+        int wrong = 0;
+        for (int y = 0; y < 61; ++y) {
+            const uchar* row = image.constScanLine(60 - y); // storage rows are bottom-up
+            for (int x = 0; x < width; ++x)
+                for (int k = 0; k < 3; ++k)
+                    wrong += row[3 * x + k] != Busy(x, y, 2 - k);
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+    pool.SetMinChunkWork(0);
+}
