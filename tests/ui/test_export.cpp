@@ -10,16 +10,22 @@
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QImageWriter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -34,6 +40,104 @@ struct Message
 uint8_t* PixelAt(QVDIB& p, int x, int y)
 {
     return p.GetBits() + size_t(y) * p.GetStride() + size_t(x) * 3;
+}
+
+// A label stands this many pixels in from the picture's left and bottom edges.
+constexpr int kLabelInset = 10;
+
+// The pixel a viewer sees at column x, row y counted from the top: rows are
+// stored bottom-up, blue first.
+QRgb Shown(const QVDIB& p, int x, int y)
+{
+    const uint8_t* pixel = p.GetBits() + size_t(p.GetHeight() - 1 - y) * p.GetStride() + size_t(x) * 3;
+    return qRgb(pixel[2], pixel[1], pixel[0]);
+}
+
+// A source shown in a rectangle of a written picture (rows counted from the
+// top), starting at its own column and row from; with a label, the label
+// stands upright in the rectangle's bottom-left corner.
+struct Part
+{
+    const QVDIB* source;
+    QRect area;
+    QPoint from;
+    const QVDIB* label = nullptr;
+};
+
+// Where the picture written to file first differs from the parts that make
+// it up; empty when it shows exactly them and has that size.
+QString Mismatch(const QString& file, const QSize& size, const QList<Part>& parts)
+{
+    QImage written(file);
+    if (written.isNull())
+        return QStringLiteral("cannot read ") + file;
+    if (written.size() != size)
+        return QStringLiteral("%1 is %2 x %3")
+            .arg(QFileInfo(file).fileName())
+            .arg(written.width())
+            .arg(written.height());
+    written = written.convertToFormat(QImage::Format_RGB32);
+    for (const Part& part : parts) {
+        QRect stamped;
+        int labelTop = 0; // the label's first row shown, from its top
+        if (part.label) {
+            const int columns = std::min(part.area.width() - kLabelInset, part.label->GetWidth());
+            const int rows = std::min(part.area.height() - kLabelInset, part.label->GetHeight());
+            stamped = QRect(kLabelInset, part.area.height() - kLabelInset - rows, columns, rows);
+            labelTop = part.label->GetHeight() - rows;
+        }
+        for (int y = 0; y < part.area.height(); ++y)
+            for (int x = 0; x < part.area.width(); ++x) {
+                const QRgb expected =
+                    stamped.contains(x, y)
+                        ? Shown(*part.label, x - stamped.left(), labelTop + y - stamped.top())
+                        : Shown(*part.source, part.from.x() + x, part.from.y() + y);
+                const QPoint at = part.area.topLeft() + QPoint(x, y);
+                if (written.pixel(at) != expected)
+                    return QStringLiteral("%1 differs at %2,%3 from the top left")
+                        .arg(QFileInfo(file).fileName())
+                        .arg(at.x())
+                        .arg(at.y());
+            }
+    }
+    return {};
+}
+
+// An after-image unlike the before-image everywhere, so that a half or a
+// label in the wrong place shows.
+void InvertAfter(CMorvaneDoc& doc)
+{
+    QVDIB& after = doc.m_dibAfter;
+    for (int y = 0; y < after.GetHeight(); ++y) {
+        uint8_t* row = after.GetBits() + size_t(y) * after.GetStride();
+        for (int i = 0; i < after.GetWidth() * 3; ++i)
+            row[i] = uint8_t(255 - row[i]);
+    }
+}
+
+// The quantisation tables (DQT segments) of a JPEG file, in file order.
+QList<QByteArray> QuantisationTables(const QByteArray& jpeg)
+{
+    QList<QByteArray> tables;
+    qsizetype at = 2; // after the start-of-image marker
+    while (at + 4 <= jpeg.size() && uint8_t(jpeg[at]) == 0xFF) {
+        const uint8_t marker = uint8_t(jpeg[at + 1]);
+        const int length = uint8_t(jpeg[at + 2]) << 8 | uint8_t(jpeg[at + 3]);
+        if (marker == 0xDA) // start of scan: the tables come before it
+            break;
+        if (marker == 0xDB)
+            tables << jpeg.mid(at + 4, length - 2);
+        at += 2 + length;
+    }
+    return tables;
+}
+
+timespec ModificationTime(const QString& path)
+{
+    struct stat info{};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return info.st_mtim;
 }
 
 } // namespace
@@ -72,6 +176,21 @@ private slots:
     void aZeroSizeReportsThePicturesThatFailed();
     void theExportedPicturesKeepTheColourProfile();
     void withoutATypeNothingIsWritten();
+
+    void topBottomStacksBeforeAboveAfter_data();
+    void topBottomStacksBeforeAboveAfter();
+    void screenshotsCutWhatTheWindowShows_data();
+    void screenshotsCutWhatTheWindowShows();
+    void labelsSitInTheBottomLeftCorners_data();
+    void labelsSitInTheBottomLeftCorners();
+    void picturesAreWrittenCombinedBeforeAfter();
+    void aCombinedPictureThatFailsIsReportedLast_data();
+    void aCombinedPictureThatFailsIsReportedLast();
+    void tabOrderAndTheDefaultButton();
+    void returnInAFieldExports_data();
+    void returnInAFieldExports();
+    void aCancelledBrowseKeepsTheFolder();
+    void jpegPicturesAreWrittenAtQuality75();
 
 private:
     // The desktop's documents folder, as its settings name it (existing or not).
@@ -668,6 +787,331 @@ void ExportTest::withoutATypeNothingIsWritten()
     QCOMPARE(m_messages[1].text, QStringLiteral("Export successfully !"));
     QCOMPARE(QDir(Output(QString())).entryList(QDir::Files),
              (QStringList{"face @After.PNG", "face @Before.PNG", "face @Combined.PNG"}));
+}
+
+// ---- layout, labels, order and failures of the written pictures ---------------------------
+
+void ExportTest::topBottomStacksBeforeAboveAfter_data()
+{
+    QTest::addColumn<QString>("height"); // typed as the combined height; empty: as proposed
+    QTest::addColumn<QSize>("size");     // of the combined picture written
+    QTest::newRow("proposed") << QString() << QSize(120, 180);
+    QTest::newRow("odd height, halves at their own size") << QStringLiteral("181") << QSize(120, 180);
+    QTest::newRow("odd height, halves resized") << QStringLiteral("91") << QSize(60, 90);
+}
+
+void ExportTest::topBottomStacksBeforeAboveAfter()
+{
+    QFETCH(QString, height);
+    QFETCH(QSize, size);
+    QVERIFY(Open(120, 90));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    InvertAfter(*doc);
+    m_pFrame->SetDisplayMode(CChildFrame::DISPLAY_TOP_BOTTOM);
+    Export([&](QVExportDlg& d) {
+        if (!height.isEmpty())
+            Type(d, QVExportDlg::IDC_COMBINED_HEIGHT, height);
+    });
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+
+    // Each half is its whole picture at the combined width and half the height.
+    const int half = size.height() / 2;
+    QVDIB before, after;
+    QVERIFY(ResizeImage(&before, &doc->m_dibBefore, size.width(), half));
+    QVERIFY(ResizeImage(&after, &doc->m_dibAfter, size.width(), half));
+    const QString mismatch = Mismatch(Output(QStringLiteral("face @Combined.PNG")), size,
+                                      {{&before, QRect(0, 0, size.width(), half), {}},
+                                       {&after, QRect(0, half, size.width(), half), {}}});
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+void ExportTest::screenshotsCutWhatTheWindowShows_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QPoint>("scroll");
+    QTest::newRow("actual size, scrolled") << 1.0 << QPoint(150, 100);
+    QTest::newRow("zoomed in, edges inside pixels") << 1.5 << QPoint(301, 133);
+    QTest::newRow("whole picture in the window") << 0.5 << QPoint(0, 0);
+}
+
+void ExportTest::screenshotsCutWhatTheWindowShows()
+{
+    QFETCH(double, zoom);
+    QFETCH(QPoint, scroll);
+    constexpr int kWidth = 1000, kHeight = 750;
+    QVERIFY(Open(kWidth, kHeight));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    InvertAfter(*doc);
+    CMorvaneView* view = m_pFrame->m_pAfterView;
+    QVERIFY(view->SetZoom(zoom));
+    view->ScrollToPosition(scroll);
+    QCoreApplication::processEvents();
+    QCOMPARE(QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value()), scroll);
+
+    // What the window shows of the picture, rows counted from its top as the
+    // user sees them. A picture narrower or lower than the window shows whole.
+    // Otherwise a column cut by the left edge counts and one cut by the right
+    // edge does not; for the rows, which are cut off counted from the
+    // picture's bottom, a row cut by the bottom edge counts and one cut by the
+    // top edge does not.
+    const int cw = view->viewport()->width(), ch = view->viewport()->height();
+    QRect shown(0, 0, kWidth, kHeight);
+    if (cw <= kWidth * zoom) {
+        shown.setLeft(int(scroll.x() / zoom));
+        shown.setRight(int((scroll.x() + cw) / zoom) - 1);
+    }
+    if (ch <= kHeight * zoom) {
+        shown.setTop(int(std::ceil(scroll.y() / zoom)));
+        shown.setBottom(int(std::ceil((scroll.y() + ch) / zoom)) - 1);
+    }
+    if (zoom < 1)
+        QCOMPARE(shown, QRect(0, 0, kWidth, kHeight));
+    else
+        QVERIFY(shown.top() > 0 && shown.left() > 0 && shown.bottom() < kHeight - 1);
+
+    Export([](QVExportDlg& d) { Click(d, QVExportDlg::IDC_SCREENSHOTS); });
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+    const QRect own(QPoint(0, 0), shown.size());
+    for (const auto& [file, size, parts] :
+         {std::tuple{QStringLiteral("face @Before.PNG"), shown.size(),
+                     QList<Part>{{&doc->m_dibBefore, own, shown.topLeft()}}},
+          std::tuple{QStringLiteral("face @After.PNG"), shown.size(),
+                     QList<Part>{{&doc->m_dibAfter, own, shown.topLeft()}}},
+          std::tuple{QStringLiteral("face @Combined.PNG"), QSize(2 * shown.width(), shown.height()),
+                     QList<Part>{{&doc->m_dibBefore, own, shown.topLeft()},
+                                 {&doc->m_dibAfter, own.translated(shown.width(), 0), shown.topLeft()}}}}) {
+        const QString mismatch = Mismatch(Output(file), size, parts);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    }
+}
+
+void ExportTest::labelsSitInTheBottomLeftCorners_data()
+{
+    QTest::addColumn<bool>("leftRight");
+    QTest::newRow("Left\\Right") << true;
+    QTest::newRow("Top\\Bottom") << false;
+}
+
+void ExportTest::labelsSitInTheBottomLeftCorners()
+{
+    QFETCH(bool, leftRight);
+    constexpr int kWidth = 200, kHeight = 150;
+    QVERIFY(Open(kWidth, kHeight));
+    CMorvaneDoc* doc = m_pFrame->GetDocument();
+    for (const QVDIB* label : {&doc->m_dibBeforeLabel, &doc->m_dibAfterLabel})
+        QCOMPARE(QSize(label->GetWidth(), label->GetHeight()), QSize(80, 20));
+    InvertAfter(*doc);
+    if (!leftRight)
+        m_pFrame->SetDisplayMode(CChildFrame::DISPLAY_TOP_BOTTOM);
+    Export([](QVExportDlg& d) {
+        Click(d, QVExportDlg::IDC_MARK);
+        Click(d, QVExportDlg::IDC_MARK_COMBINED);
+    });
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+
+    // Each picture, and each half of the combined one, is its source with its
+    // own label near its bottom-left corner: in Top\Bottom the BEFORE label
+    // sits just above the joint.
+    const QRect own(0, 0, kWidth, kHeight);
+    const QRect second = leftRight ? own.translated(kWidth, 0) : own.translated(0, kHeight);
+    const Part before{&doc->m_dibBefore, own, {}, &doc->m_dibBeforeLabel};
+    const Part after{&doc->m_dibAfter, own, {}, &doc->m_dibAfterLabel};
+    for (const auto& [file, size, parts] :
+         {std::tuple{QStringLiteral("face @Before.PNG"), own.size(), QList<Part>{before}},
+          std::tuple{QStringLiteral("face @After.PNG"), own.size(), QList<Part>{after}},
+          std::tuple{QStringLiteral("face @Combined.PNG"), own.united(second).size(),
+                     QList<Part>{before, {after.source, second, {}, after.label}}}}) {
+        const QString mismatch = Mismatch(Output(file), size, parts);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+    }
+}
+
+void ExportTest::picturesAreWrittenCombinedBeforeAfter()
+{
+    // File times come from a coarse clock (a tick of a few milliseconds):
+    // pictures this big take many ticks each to write, so their times tell
+    // the order.
+    QVERIFY(Open(2400, 1800));
+    Export([](QVExportDlg&) {});
+    QCOMPARE(m_messages.size(), 1);
+    QList<timespec> times;
+    for (const char* file : {"face @Combined.PNG", "face @Before.PNG", "face @After.PNG"})
+        times << ModificationTime(Output(QLatin1String(file)));
+    auto earlier = [](const timespec& a, const timespec& b) {
+        return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+    };
+    QVERIFY(times[0].tv_sec > 0);
+    QVERIFY2(earlier(times[0], times[1]), "Before was not written after Combined");
+    QVERIFY2(earlier(times[1], times[2]), "After was not written after Before");
+}
+
+void ExportTest::aCombinedPictureThatFailsIsReportedLast_data()
+{
+    QTest::addColumn<QString>("width"); // of the before and after pictures; empty: as proposed
+    QTest::addColumn<QStringList>("failed");
+    QTest::newRow("combined only") << QString() << QStringList{QStringLiteral("Combined")};
+    QTest::newRow("all three") << QStringLiteral("0")
+                               << QStringList{QStringLiteral("Before"), QStringLiteral("After"),
+                                              QStringLiteral("Combined")};
+}
+
+void ExportTest::aCombinedPictureThatFailsIsReportedLast()
+{
+    QFETCH(QString, width);
+    QFETCH(QStringList, failed);
+    // A name that leaves room for "<name> @Before.PNG" and "<name> @After.PNG"
+    // in a file name of at most 255 bytes, but not for "<name> @Combined.PNG".
+    const QString name(242, QLatin1Char('n'));
+    const QString folder = m_out.filePath(name);
+    QDir(folder).removeRecursively();
+    auto path = [&](const QString& word) {
+        return folder + QLatin1Char('/') + name + QStringLiteral(" @") + word + QStringLiteral(".PNG");
+    };
+
+    QVERIFY(Open(60, 40));
+    Export([&](QVExportDlg& d) {
+        Type(d, QVExportDlg::IDC_NAME, name);
+        if (!width.isEmpty())
+            Type(d, QVExportDlg::IDC_WIDTH, width);
+    });
+    // One message for each picture that failed, Before and After first, and
+    // no success after them; the pictures that could be written were.
+    QStringList texts;
+    for (const Message& message : std::as_const(m_messages)) {
+        texts << message.text;
+        QCOMPARE(message.icon, QMessageBox::Critical);
+    }
+    QStringList expected;
+    for (const QString& word : failed)
+        expected << QStringLiteral("Failed to save the file:\n") + path(word);
+    QCOMPARE(texts, expected);
+    for (const QString& word : {QStringLiteral("Before"), QStringLiteral("After")})
+        QCOMPARE(QFileInfo::exists(path(word)), !failed.contains(word));
+    QVERIFY(QDir(folder).removeRecursively());
+}
+
+// ---- the dialog's keyboard ------------------------------------------------------------------
+
+void ExportTest::tabOrderAndTheDefaultButton()
+{
+    QVERIFY(Open(60, 40));
+    QList<int> order;
+    bool isDefault = false;
+    Export(
+        [&](QVExportDlg& d) {
+            d.activateWindow();
+            if (!QTest::qWaitForWindowActive(&d))
+                return;
+            isDefault = Control<QPushButton>(d, QVExportDlg::IDOK_EXPORT)->isDefault();
+            auto idOf = [&](const QWidget* widget) {
+                for (int id = QVExportDlg::IDOK_EXPORT; id <= QVExportDlg::IDC_TOP_BOTTOM; ++id)
+                    if (widget && d.Control(id) == widget)
+                        return id;
+                return -1;
+            };
+            // Tab from the first stop round to it again; the layout buttons are passed over.
+            for (int step = 0; step < 20; ++step) {
+                QWidget* focus = QApplication::focusWidget();
+                const int id = idOf(focus);
+                if (step > 0 && id == QVExportDlg::IDOK_EXPORT)
+                    break;
+                order << id;
+                QTest::keyClick(focus ? focus : &d, Qt::Key_Tab);
+            }
+        },
+        false);
+    QVERIFY(isDefault);
+    QCOMPARE(order,
+             (QList<int>{QVExportDlg::IDOK_EXPORT, QVExportDlg::IDCANCEL_EXPORT, QVExportDlg::IDC_PATH,
+                         QVExportDlg::IDC_BROWSE, QVExportDlg::IDC_NAME, QVExportDlg::IDC_BEFORE,
+                         QVExportDlg::IDC_AFTER, QVExportDlg::IDC_COMBINED, QVExportDlg::IDC_WIDTH,
+                         QVExportDlg::IDC_HEIGHT, QVExportDlg::IDC_COMBINED_WIDTH,
+                         QVExportDlg::IDC_COMBINED_HEIGHT, QVExportDlg::IDC_SCREENSHOTS,
+                         QVExportDlg::IDC_TYPE, QVExportDlg::IDC_MARK, QVExportDlg::IDC_MARK_COMBINED}));
+}
+
+void ExportTest::returnInAFieldExports_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::newRow("name") << int(QVExportDlg::IDC_NAME);
+    QTest::newRow("width") << int(QVExportDlg::IDC_WIDTH);
+    QTest::newRow("combined height") << int(QVExportDlg::IDC_COMBINED_HEIGHT);
+}
+
+void ExportTest::returnInAFieldExports()
+{
+    QFETCH(int, field);
+    QVERIFY(Open(60, 40));
+    int result = QDialog::Rejected;
+    QVExportDlg::SetModalHook([&](QVExportDlg& dialog) {
+        dialog.show();
+        if (!QTest::qWaitForWindowActive(&dialog))
+            return int(QDialog::Rejected);
+        QTest::mouseClick(Control<QPushButton>(dialog, QVExportDlg::IDC_BROWSE), Qt::LeftButton);
+        QLineEdit* edit = Control<QLineEdit>(dialog, field);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(edit, Qt::Key_Return);
+        result = dialog.result();
+        return result;
+    });
+    m_pFrame->OnCmdMsg(ID_FILE_EXPORT);
+    QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+    QCOMPARE(QDir(Output(QString())).entryList(QDir::Files).size(), 3);
+}
+
+void ExportTest::aCancelledBrowseKeepsTheFolder()
+{
+    QVERIFY(Open(60, 40));
+    QStringList paths;
+    Export([&](QVExportDlg& d) {
+        QLineEdit* path = Control<QLineEdit>(d, QVExportDlg::IDC_PATH);
+        auto browse = [&](const QString& answer) {
+            BrowseTo(answer); // an empty answer: the browser was cancelled
+            QTest::mouseClick(Control<QPushButton>(d, QVExportDlg::IDC_BROWSE), Qt::LeftButton);
+            paths << path->text();
+        };
+        browse(QString());
+        browse(m_out.path());
+        browse(QString());
+        // The Export helper browses once more, cancelled too, before Export.
+    });
+    QCOMPARE(paths, (QStringList{m_documents.path(), m_out.path(), m_out.path()}));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+    QVERIFY(QFileInfo::exists(Output(QStringLiteral("face @After.PNG"))));
+}
+
+void ExportTest::jpegPicturesAreWrittenAtQuality75()
+{
+    QVERIFY(Open(120, 90, QStringLiteral("jpg")));
+    Export([](QVExportDlg&) {});
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
+
+    // The tables a JPEG writer uses at a quality, from the same pixels.
+    const QImage pixels = m_pFrame->GetDocument()->m_dibAfter.ToImage();
+    auto tablesAt = [&](int quality) {
+        QBuffer buffer;
+        if (!buffer.open(QIODevice::WriteOnly))
+            return QList<QByteArray>();
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(quality);
+        return writer.write(pixels) ? QuantisationTables(buffer.data()) : QList<QByteArray>();
+    };
+    const QList<QByteArray> at75 = tablesAt(75);
+    QCOMPARE(at75.size(), 2); // luminance and chrominance
+    // The tables tell the quality apart.
+    QVERIFY(tablesAt(74) != at75 && tablesAt(76) != at75);
+    for (const char* file : {"face @Before.JPG", "face @After.JPG", "face @Combined.JPG"}) {
+        QFile written(Output(QLatin1String(file)));
+        QVERIFY2(written.open(QIODevice::ReadOnly), file);
+        QVERIFY2(QuantisationTables(written.readAll()) == at75, file);
+    }
 }
 
 QTEST_MAIN(ExportTest)
