@@ -118,9 +118,14 @@ bool CMorvaneDoc::DoSave(const QString& path)
 
 bool CMorvaneDoc::DoFileSave()
 {
-    // A file that cannot be written is saved under a new name instead.
+    // A file that cannot be written, or is marked read-only, is saved under a
+    // new name instead. The marks count on their own: the system lets root
+    // write any file, and the save replaces the file through its folder.
+    static constexpr QFileDevice::Permissions kWriteBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     const QFileInfo file(m_strPathName);
-    if (m_strPathName.isEmpty() || (file.exists() && !file.isWritable()))
+    if (m_strPathName.isEmpty() ||
+        (file.exists() && (!file.isWritable() || !(file.permissions() & kWriteBits))))
         return DoSave(QString());
     return DoSave(m_strPathName);
 }
