@@ -1303,11 +1303,13 @@ void ApplicationTest::exitCancelledKeepsEveryDocument()
 void ApplicationTest::saveOnAReadOnlyFileAsksForANewName_data()
 {
     QTest::addColumn<bool>("byClose"); // Ctrl+S, or Close answered with Yes
-    QTest::addColumn<bool>("named"); // a new name given, or the dialog cancelled
-    QTest::newRow("Ctrl+S, new name") << false << true;
-    QTest::newRow("Ctrl+S, cancelled") << false << false;
-    QTest::newRow("Close, save, new name") << true << true;
-    QTest::newRow("Close, save, cancelled") << true << false;
+    QTest::addColumn<QString>("given"); // what the user gives the Save As prompt
+    QTest::newRow("Ctrl+S, new name") << false << "new name";
+    QTest::newRow("Ctrl+S, cancelled") << false << "cancelled";
+    QTest::newRow("Ctrl+S, its own name") << false << "own name";
+    QTest::newRow("Close, save, new name") << true << "new name";
+    QTest::newRow("Close, save, cancelled") << true << "cancelled";
+    QTest::newRow("Close, save, its own name") << true << "own name";
 }
 
 // Save on a file that is marked read-only asks for a name as Save As does and
@@ -1315,7 +1317,8 @@ void ApplicationTest::saveOnAReadOnlyFileAsksForANewName_data()
 void ApplicationTest::saveOnAReadOnlyFileAsksForANewName()
 {
     QFETCH(bool, byClose);
-    QFETCH(bool, named);
+    QFETCH(QString, given);
+    const bool named = given == QLatin1String("new name");
     CChildFrame* child = OpenCopy(QStringLiteral("locked.png"));
     QVERIFY(child);
     CMorvaneDoc* doc = child->GetDocument();
@@ -1341,9 +1344,9 @@ void ApplicationTest::saveOnAReadOnlyFileAsksForANewName()
         const auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         asked << dialog.windowTitle()
               << dialog.directory().filePath(edit ? edit->text() : QString());
-        if (!named)
+        if (given == QLatin1String("cancelled"))
             return false;
-        dialog.selectFile(target);
+        dialog.selectFile(named ? target : locked);
         return true;
     });
     m_answer = QMessageBox::Yes;
@@ -1370,7 +1373,13 @@ void ApplicationTest::saveOnAReadOnlyFileAsksForANewName()
         QTRY_VERIFY(Main()->MdiArea()->subWindowList().isEmpty());
         return;
     }
-    // Cancelled: the document stays as it was; saved: it moved to the new name.
+    // Written over, the read-only file would lose what it holds: refused.
+    const QString refused = QStringLiteral("Failed to save the file:\n") + locked;
+    QCOMPARE(m_messages.size(), qsizetype(byClose) + (given == QLatin1String("own name")));
+    if (given == QLatin1String("own name"))
+        QCOMPARE(m_messages.last().text, refused);
+    // Cancelled or refused: the document stays as it was; saved: it moved to
+    // the new name.
     QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
     QCOMPARE(doc->IsModified(), !named);
     QCOMPARE(doc->GetPathName(), named ? target : locked);
