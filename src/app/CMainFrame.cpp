@@ -896,9 +896,25 @@ void CMainFrame::OnViewBar(int id)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    // Every document window asks about its unsaved changes first.
-    m_pMdiArea->closeAllSubWindows();
-    if (!m_pMdiArea->subWindowList().isEmpty()) {
+    // Every document asks about its unsaved changes first, in the order they
+    // were opened. A Cancel keeps the program and every window, also those
+    // answered before it, so no window closes until all have been answered.
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    QList<CChildFrame*> children;
+    for (QMdiSubWindow* sub : windows) {
+        auto* child = qobject_cast<CChildFrame*>(sub->widget());
+        if (!child)
+            continue;
+        if (!child->GetDocument()->SaveModified()) {
+            event->ignore();
+            return;
+        }
+        children << child;
+    }
+    bool closed = true;
+    for (CChildFrame* child : children)
+        closed = child->CloseAnswered() && closed;
+    if (!closed) {
         event->ignore();
         return;
     }

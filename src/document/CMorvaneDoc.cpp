@@ -11,6 +11,21 @@
 #include <QFileInfo>
 #include <QImage>
 
+namespace {
+
+// A file that cannot be written, or whose permissions mark it read-only. The
+// marks count on their own: the system lets root write any file, and a save
+// replaces the file through its folder, which the marks would not stop.
+bool IsReadOnlyFile(const QString& path)
+{
+    static constexpr QFileDevice::Permissions kWriteBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    const QFileInfo file(path);
+    return file.exists() && (!file.isWritable() || !(file.permissions() & kWriteBits));
+}
+
+} // namespace
+
 CMorvaneDoc::CMorvaneDoc(QObject* parent) : QObject(parent)
 {
     // The label pictures are bitmap resources.
@@ -37,6 +52,12 @@ bool CMorvaneDoc::OnOpenDocument(const QString& path)
 
 bool CMorvaneDoc::OnSaveDocument(const QString& path)
 {
+    // A read-only file stays as it is, whoever asks to write it.
+    if (IsReadOnlyFile(path)) {
+        QVMessageBox::Show(QApplication::activeWindow(), LoadString(IDS_SAVE_FAILED).arg(path),
+                           QMessageBox::Critical);
+        return false;
+    }
     // The encoder runs on a worker while the window keeps painting; the task
     // keeps the user's input away meanwhile, so nothing edits the after-image
     // under it.
@@ -118,9 +139,9 @@ bool CMorvaneDoc::DoSave(const QString& path)
 
 bool CMorvaneDoc::DoFileSave()
 {
-    // A file that cannot be written is saved under a new name instead.
-    const QFileInfo file(m_strPathName);
-    if (m_strPathName.isEmpty() || (file.exists() && !file.isWritable()))
+    // A file that cannot be written, or is marked read-only, is saved under a
+    // new name instead.
+    if (m_strPathName.isEmpty() || IsReadOnlyFile(m_strPathName))
         return DoSave(QString());
     return DoSave(m_strPathName);
 }

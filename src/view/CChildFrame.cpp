@@ -134,10 +134,20 @@ void CChildFrame::resizeEvent(QResizeEvent* event)
 
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_pDocument && !m_pDocument->SaveModified())
+    if (!m_bAnswered && m_pDocument && !m_pDocument->SaveModified())
         event->ignore();
     else
         event->accept();
+}
+
+bool CChildFrame::CloseAnswered()
+{
+    m_bAnswered = true;
+    QWidget* window = parentWidget() ? parentWidget() : this;
+    if (window->close())
+        return true; // deleted once control returns to the event loop
+    m_bAnswered = false;
+    return false;
 }
 
 QVExportView CChildFrame::ExportView() const

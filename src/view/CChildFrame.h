@@ -42,6 +42,11 @@ public:
     // already (also while another window, a dialog, is active).
     void TakeFocus();
 
+    // Closes the window without asking about unsaved changes, because the user
+    // has answered for its document already: Exit asks about every document
+    // before it closes any. False when the window stays.
+    bool CloseAnswered();
+
     // What the Export command needs to know of this window.
     QVExportView ExportView() const;
 
@@ -59,4 +64,5 @@ protected:
 private:
     CMorvaneDoc* m_pDocument;
     CMorvaneView* m_pActiveView = nullptr;
+    bool m_bAnswered = false;
 };

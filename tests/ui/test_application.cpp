@@ -12,6 +12,7 @@
 #include "bars/QVToolBarSliderButton.h"
 #include "document/CMorvaneDoc.h"
 #include "document/QVDocManager.h"
+#include "document/QVExportDlg.h"
 #include "palette/QVPalette.h"
 #include "palette/QVPaletteDock.h"
 #include "res/QVStrings.h"
@@ -78,6 +79,10 @@ private slots:
     void displayModesByKey();
     void regionToolsOnThePaletteNeedThreePoints();
     void radiusSliderSetsTheRadiusAndLabel();
+    void radiusSliderNotifiesOnReleaseOnly_data();
+    void radiusSliderNotifiesOnReleaseOnly();
+    void acceleratorsRunTheirCommands_data();
+    void acceleratorsRunTheirCommands();
     void barsToggleWithTheirViewItems();
     void noMenuOverTheBarsHidesThem();
     void barTooltipsShowTheCommandsIcon();
@@ -94,6 +99,10 @@ private slots:
     void modifiedMeansNotWhatIsOnDisk_data();
     void modifiedMeansNotWhatIsOnDisk();
     void quitAsksOnlyForWindowsNotOnDisk();
+    void exitCancelledKeepsEveryDocument_data();
+    void exitCancelledKeepsEveryDocument();
+    void saveOnAReadOnlyFileAsksForANewName_data();
+    void saveOnAReadOnlyFileAsksForANewName();
     void recentFilesRememberOpenedPictures();
     void languageCommandStoresTheChoice();
     void promptsUseTheProgramsFiltersAndNames();
@@ -126,12 +135,16 @@ private:
     // What the window manager does once a dialog has gone: the main window is
     // active again.
     void ReactivateMain();
+    // Clicks the command's item in the menu bar's File menu.
+    void ClickFileMenu(int id);
 
     QTemporaryDir m_settingsDir;
     QTemporaryDir m_files;
     CMorvaneApp* m_app = nullptr;
     QList<Message> m_messages;
     QMessageBox::StandardButton m_answer = QMessageBox::Ok;
+    // Answers to the next questions, in turn, before m_answer.
+    QList<QMessageBox::StandardButton> m_answers;
 };
 
 void ApplicationTest::initTestCase()
@@ -141,7 +154,7 @@ void ApplicationTest::initTestCase()
     QVMessageBox::SetHook([this](const QString& text, QMessageBox::Icon icon,
                                  QMessageBox::StandardButtons) {
         m_messages.append({text, icon});
-        return m_answer;
+        return m_answers.isEmpty() ? m_answer : m_answers.takeFirst();
     });
     m_app = new CMorvaneApp;
     QVERIFY(m_app->InitInstance({}));
@@ -159,6 +172,7 @@ void ApplicationTest::init()
 {
     m_messages.clear();
     m_answer = QMessageBox::No;
+    m_answers.clear();
     QVDocManager::SetDialogHook({});
 }
 
@@ -275,17 +289,22 @@ void ApplicationTest::OpenThroughTheDialog(const QString& path, bool fromMenu)
         });
         return dialog.exec() == QDialog::Accepted;
     });
-    if (!fromMenu) {
+    if (fromMenu)
+        ClickFileMenu(ID_FILE_OPEN);
+    else
         Key(Qt::Key_O, Qt::ControlModifier);
-        return;
-    }
+}
+
+void ApplicationTest::ClickFileMenu(int id)
+{
     QMenuBar* bar = Main()->menuBar();
     QAction* file = bar->actions().constFirst();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file).center());
     QMenu* menu = file->menu();
     QVERIFY(QTest::qWaitForWindowExposed(menu));
-    QAction* open = Main()->Action(ID_FILE_OPEN);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(open).center());
+    QAction* item = Main()->Action(id);
+    QVERIFY(menu->actions().contains(item));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
 }
 
 void ApplicationTest::ReactivateMain()
@@ -646,6 +665,164 @@ void ApplicationTest::radiusSliderSetsTheRadiusAndLabel()
     QCOMPARE(QVToolBarLabelButton::FormatRadius(1000), QStringLiteral(" 1000"));
     QCOMPARE(QVToolBarSliderButton::GetPos(ID_RADIUS), 250);
     QCOMPARE(QVToolBarSliderButton::GetPos(12345), -1);
+}
+
+void ApplicationTest::radiusSliderNotifiesOnReleaseOnly_data()
+{
+    // Mouse steps on the slider from a start point: h a move without a button,
+    // p a press, m a move with the left button held, r the release. Each move
+    // goes 12 pixels to the right.
+    QTest::addColumn<QString>("start"); // "thumb" or "channel" (right of the thumb)
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("hovering over the thumb and along") << "thumb" << "hhhhhh";
+    QTest::newRow("a click on the thumb, no change") << "thumb" << "pr";
+    QTest::newRow("a click in the channel") << "channel" << "pr";
+    QTest::newRow("a drag of the thumb") << "thumb" << "pmmmr";
+    QTest::newRow("hovering after a drag") << "thumb" << "pmrhhh";
+    QTest::newRow("two clicks") << "thumb" << "prpr";
+}
+
+// A release always tells the main window once, changed or not; a move tells it
+// only while the button is held and the position changes; the radius follows
+// the position all along.
+void ApplicationTest::radiusSliderNotifiesOnReleaseOnly()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, steps);
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    auto* button =
+        qobject_cast<QVToolBarSliderButton*>(Main()->m_wndContextBar->ActionForCommand(ID_RADIUS));
+    QVERIFY(button && button->Slider());
+    QVToolbarSliderCtrl* slider = button->Slider();
+    QTRY_VERIFY(slider->isVisible());
+    const int initial = slider->value();
+    QSignalSpy notified(button, &QVToolBarSliderButton::commandNotified);
+
+    const QRect thumb = slider->ThumbRect();
+    QPoint at = start == QLatin1String("thumb") ? thumb.center()
+                                                : QPoint(thumb.right() + 20, thumb.center().y());
+    QVERIFY(slider->rect().contains(at));
+    Qt::MouseButtons held = Qt::NoButton;
+    qsizetype expected = 0;
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const QChar step = steps[i];
+        const int before = slider->value();
+        switch (step.toLatin1()) {
+        case 'p':
+            QTest::mousePress(slider, Qt::LeftButton, {}, at);
+            held = Qt::LeftButton;
+            break;
+        case 'r':
+            QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
+            held = Qt::NoButton;
+            ++expected;
+            break;
+        case 'h':
+        case 'm': {
+            QVERIFY((step == QLatin1Char('m')) == (held != Qt::NoButton));
+            at += QPoint(12, 0);
+            QMouseEvent move(QEvent::MouseMove, at, slider->mapToGlobal(at), Qt::NoButton, held,
+                             Qt::NoModifier);
+            QApplication::sendEvent(slider, &move);
+            if (step == QLatin1Char('m'))
+                expected += slider->value() != before;
+            else
+                QCOMPARE(slider->value(), before);
+            break;
+        }
+        default: QFAIL("no such step");
+        }
+        QVERIFY2(notified.size() == expected,
+                 qPrintable(QStringLiteral("after %1: %2 notifications")
+                                .arg(steps.left(i + 1))
+                                .arg(notified.size())));
+        for (const QList<QVariant>& signal : notified)
+            QCOMPARE(signal.value(0).toInt(), int(ID_RADIUS));
+        QCOMPARE(child->m_pAfterView->m_nRadius, slider->value());
+    }
+    // The drag and the channel click really move the radius; the rest keep it.
+    const bool moves = steps.contains(QLatin1Char('m')) || start == QLatin1String("channel");
+    QCOMPARE(slider->value() != initial, moves);
+    QVERIFY(!slider->m_bThumbPressed);
+    button->SetValue(CMorvaneView::kDefaultRadius, true);
+}
+
+void ApplicationTest::acceleratorsRunTheirCommands_data()
+{
+    // A key, the command it stands for, a key that first puts the state
+    // elsewhere (0: none) and what the command changes: from before to after.
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("prepareKey");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    const int ctrl = Qt::ControlModifier, none = Qt::NoModifier;
+    QTest::newRow("Ctrl+B") << int(Qt::Key_B) << ctrl << int(ID_TOOL_CIRCLE_SHRINK) << 0 << "tool"
+                            << "33903" << "33902";
+    QTest::newRow("Ctrl+C") << int(Qt::Key_C) << ctrl << int(ID_TOOL_COPY) << 0 << "tool"
+                            << "33903" << "33907";
+    QTest::newRow("O") << int(Qt::Key_O) << none << int(ID_ZOOM_OUT) << 0 << "zoom" << "1" << "0.9";
+    QTest::newRow("N") << int(Qt::Key_N) << none << int(ID_UNZOOM) << int(Qt::Key_I) << "zoom"
+                       << "2" << "1";
+    QTest::newRow("A") << int(Qt::Key_A) << none << int(ID_REGION_INTERSECT) << int(Qt::Key_B)
+                       << "region" << "2" << "1";
+    QTest::newRow("C") << int(Qt::Key_C) << none << int(ID_REGION_COVER) << int(Qt::Key_E) << "cover"
+                       << "4" << "3";
+    QTest::newRow("Ctrl+E") << int(Qt::Key_E) << ctrl << int(ID_FILE_EXPORT) << 0 << "export"
+                            << "0" << "1";
+    // The picture is modified and the save question cancelled: the program stays.
+    QTest::newRow("Ctrl+Q") << int(Qt::Key_Q) << ctrl << int(ID_APP_EXIT) << 0 << "questions"
+                            << "0" << "1";
+}
+
+void ApplicationTest::acceleratorsRunTheirCommands()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, command);
+    QFETCH(int, prepareKey);
+    QFETCH(QString, field);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    CChildFrame* child = OpenSample();
+    QVERIFY(child);
+    child->GetDocument()->SetModifiedFlag(true);
+    m_answer = QMessageBox::Cancel;
+    int exports = 0;
+    QVExportDlg::SetModalHook([&exports](QVExportDlg&) {
+        ++exports;
+        return int(QDialog::Rejected);
+    });
+    const auto state = [&]() -> QString {
+        CMorvaneView* view = child->m_pAfterView;
+        if (field == QLatin1String("tool")) return QString::number(Main()->m_nCurrentTool);
+        if (field == QLatin1String("zoom")) return QString::number(view->m_dZoom);
+        if (field == QLatin1String("region")) return QString::number(view->m_nRegionCombine);
+        if (field == QLatin1String("cover")) return QString::number(view->m_nCoverMode);
+        if (field == QLatin1String("export")) return QString::number(exports);
+        return QString::number(m_messages.size());
+    };
+    if (prepareKey)
+        Key(prepareKey);
+    QCOMPARE(state(), before);
+
+    // The key runs its own command and no other.
+    QList<QAction*> actions = Main()->findChildren<QAction*>();
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (QAction* action : actions)
+        spies.push_back(std::make_unique<QSignalSpy>(action, &QAction::triggered));
+    Key(key, Qt::KeyboardModifiers(modifiers));
+    QVExportDlg::SetModalHook({});
+    for (size_t i = 0; i < spies.size(); ++i)
+        QVERIFY2(spies[i]->size() == (actions[i] == Main()->Action(command) ? 1 : 0),
+                 qPrintable(actions[i]->text()));
+    QCOMPARE(state(), after);
+    QVERIFY(Main()->isVisible());
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
 }
 
 void ApplicationTest::barsToggleWithTheirViewItems()
@@ -1046,14 +1223,166 @@ void ApplicationTest::quitAsksOnlyForWindowsNotOnDisk()
     QVERIFY(undone->GetDocument()->IsModified());
 
     // Quit asks about the one picture that differs from its file; Cancel
-    // keeps it and the program.
+    // keeps the program and every window, the saved one too.
     m_answer = QMessageBox::Cancel;
     Key(Qt::Key_Q, Qt::ControlModifier);
     QCOMPARE(m_messages.size(), 1);
     QCOMPARE(m_messages[0].text, QStringLiteral("Save changes to undone.png?"));
     QVERIFY(Main()->isVisible());
-    QTRY_COMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 2);
     QCOMPARE(Main()->ActiveChild(), undone);
+}
+
+void ApplicationTest::exitCancelledKeepsEveryDocument_data()
+{
+    // How Exit is chosen, and the answers to the save questions in turn
+    // (Y yes, N no, C cancel): Cancel ends the exit at once.
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<QString>("modified"); // of each document afterwards
+    QTest::newRow("Ctrl+Q, cancelled at the first") << false << "C" << "11";
+    QTest::newRow("File Exit, cancelled at the first") << true << "C" << "11";
+    QTest::newRow("Ctrl+Q, no, then cancelled") << false << "NC" << "11";
+    QTest::newRow("File Exit, yes, then cancelled") << true << "YC" << "01";
+}
+
+// Cancel in any save question of Exit keeps the program, every document
+// window and every edit as they were, the windows answered before included.
+void ApplicationTest::exitCancelledKeepsEveryDocument()
+{
+    QFETCH(bool, fromMenu);
+    QFETCH(QString, answers);
+    QFETCH(QString, modified);
+    const QStringList names = {QStringLiteral("first.png"), QStringLiteral("second.png")};
+    QList<CChildFrame*> children;
+    QList<std::shared_ptr<QVDIB>> edited;
+    QList<int> steps;
+    for (const QString& name : names) {
+        CChildFrame* child = OpenCopy(name);
+        QVERIFY(child);
+        Edit(child, QLatin1Char('s'));
+        QVERIFY(child->GetDocument()->IsModified());
+        auto copy = std::make_shared<QVDIB>();
+        QVERIFY(copy->CopyFrom(&child->GetDocument()->m_dibAfter));
+        edited << copy;
+        steps << child->m_pAfterView->m_history.GetCount();
+        children << child;
+    }
+    for (const QChar answer : answers)
+        m_answers << (answer == QLatin1Char('Y')   ? QMessageBox::Yes
+                      : answer == QLatin1Char('N') ? QMessageBox::No
+                                                   : QMessageBox::Cancel);
+    // Whatever is asked beyond the answers given is cancelled too, and counted.
+    m_answer = QMessageBox::Cancel;
+
+    if (fromMenu)
+        ClickFileMenu(ID_APP_EXIT);
+    else
+        Key(Qt::Key_Q, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(m_messages.size(), answers.size());
+    for (qsizetype i = 0; i < m_messages.size(); ++i)
+        QCOMPARE(m_messages[i].text, QStringLiteral("Save changes to %1?").arg(names[i]));
+    QVERIFY(Main()->isVisible());
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), names.size());
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        CMorvaneDoc* doc = children[i]->GetDocument();
+        QCOMPARE(doc->IsModified(), modified[i] == QLatin1Char('1'));
+        QVERIFY(SamePixels(doc->m_dibAfter, *edited[i]));
+        QVERIFY(SamePixels(children[i]->m_pAfterView->m_dibShow, *edited[i]));
+        QCOMPARE(children[i]->m_pAfterView->m_history.GetCount(), steps[i]);
+        // What was saved on the way is the edited picture.
+        QVDIB onDisk;
+        QVERIFY(onDisk.LoadFromFile(doc->GetPathName()));
+        QCOMPARE(SamePixels(onDisk, *edited[i]), !doc->IsModified());
+    }
+}
+
+void ApplicationTest::saveOnAReadOnlyFileAsksForANewName_data()
+{
+    QTest::addColumn<bool>("byClose"); // Ctrl+S, or Close answered with Yes
+    QTest::addColumn<QString>("given"); // what the user gives the Save As prompt
+    QTest::newRow("Ctrl+S, new name") << false << "new name";
+    QTest::newRow("Ctrl+S, cancelled") << false << "cancelled";
+    QTest::newRow("Ctrl+S, its own name") << false << "own name";
+    QTest::newRow("Close, save, new name") << true << "new name";
+    QTest::newRow("Close, save, cancelled") << true << "cancelled";
+    QTest::newRow("Close, save, its own name") << true << "own name";
+}
+
+// Save on a file that is marked read-only asks for a name as Save As does and
+// leaves that file as it is, for every user, root included.
+void ApplicationTest::saveOnAReadOnlyFileAsksForANewName()
+{
+    QFETCH(bool, byClose);
+    QFETCH(QString, given);
+    const bool named = given == QLatin1String("new name");
+    CChildFrame* child = OpenCopy(QStringLiteral("locked.png"));
+    QVERIFY(child);
+    CMorvaneDoc* doc = child->GetDocument();
+    const QString locked = doc->GetPathName();
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QVERIFY(QFile::setPermissions(locked, readOnly));
+    const auto unlock = qScopeGuard([&] {
+        QFile::setPermissions(locked, readOnly | QFileDevice::WriteOwner);
+    });
+    QFile file(locked);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const QDateTime stamp = QFileInfo(locked).lastModified();
+    Edit(child, QLatin1Char('s'));
+    QVDIB edited;
+    QVERIFY(edited.CopyFrom(&doc->m_dibAfter));
+
+    const QString target = m_files.filePath(QStringLiteral("unlocked.png"));
+    QFile::remove(target);
+    QStringList asked;
+    QVDocManager::SetDialogHook([&](QFileDialog& dialog) {
+        const auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        asked << dialog.windowTitle()
+              << dialog.directory().filePath(edit ? edit->text() : QString());
+        if (given == QLatin1String("cancelled"))
+            return false;
+        dialog.selectFile(named ? target : locked);
+        return true;
+    });
+    m_answer = QMessageBox::Yes;
+    Key(byClose ? Qt::Key_W : Qt::Key_S, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+
+    // The Save As prompt, proposing the file's own name without its extension.
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked[0], QStringLiteral("Save As"));
+    QCOMPARE(asked[1], m_files.filePath(QStringLiteral("locked")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+    file.close();
+    QCOMPARE(QFileInfo(locked).lastModified(), stamp);
+    QVERIFY(!(QFile::permissions(locked) &
+              (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)));
+    QCOMPARE(QFileInfo::exists(target), named);
+    if (named) {
+        QVDIB saved;
+        QVERIFY(saved.LoadFromFile(target));
+        QVERIFY(SamePixels(saved, edited));
+    }
+    if (byClose && named) {
+        QTRY_VERIFY(Main()->MdiArea()->subWindowList().isEmpty());
+        return;
+    }
+    // Written over, the read-only file would lose what it holds: refused.
+    const QString refused = QStringLiteral("Failed to save the file:\n") + locked;
+    QCOMPARE(m_messages.size(), qsizetype(byClose) + (given == QLatin1String("own name")));
+    if (given == QLatin1String("own name"))
+        QCOMPARE(m_messages.last().text, refused);
+    // Cancelled or refused: the document stays as it was; saved: it moved to
+    // the new name.
+    QCOMPARE(Main()->MdiArea()->subWindowList().size(), 1);
+    QCOMPARE(doc->IsModified(), !named);
+    QCOMPARE(doc->GetPathName(), named ? target : locked);
 }
 
 void ApplicationTest::recentFilesRememberOpenedPictures()

@@ -21,6 +21,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -52,6 +53,7 @@ private slots:
     void dockedPaletteShowsTheDockSite();
     void columnButtonCyclesTheColumns();
     void dockedPaletteKeepsItsTitleAndHasAGripper();
+    void dockedPaletteFramesItsButtons();
     void theWholeFloatingCaptionDrags_data();
     void theWholeFloatingCaptionDrags();
     void labelPicturesAreWhiteCapitalsOnBlack_data();
@@ -234,6 +236,72 @@ void LookTest::dockedPaletteKeepsItsTitleAndHasAGripper()
 
     dock->setFloating(true);
     QTRY_VERIFY(dock->isFloating());
+}
+
+// Docked, the palette grows by its frame and draws it around everything: the
+// dark edge on all four sides, the title strip just inside the frame's top and
+// the rows of buttons inside the frame, below the strip.
+void LookTest::dockedPaletteFramesItsButtons()
+{
+    QVPaletteDock* dock = m_pMain->m_wndPaletteDock;
+    QVPalette* palette = dock->GetPalette();
+    QVERIFY(dock->isFloating());
+    QCOMPARE(palette->GetColumns(), 3);
+    const QSize floating = palette->CalcSize();
+    dock->setFloating(false);
+    QTRY_VERIFY(!dock->isFloating());
+    const QMargins frame = QVPalette::kFrameCorners;
+    QCOMPARE(palette->CalcSize(),
+             floating + QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
+    QTRY_COMPARE(palette->size(), palette->CalcSize());
+    const QImage image = palette->grab().toImage();
+    const int w = image.width(), h = image.height();
+
+    // The frame's edge, away from its rounded corners.
+    const int stripTop = frame.top() + 1;
+    const int stripBottom = stripTop + QVPalette::kCaptionHeight - 1;
+    for (int y : {frame.top() / 2, stripBottom + 3, h / 2, h - frame.bottom() - 2}) {
+        QCOMPARE(At(image, 0, y), QVPalette::kFrameColor);
+        QCOMPARE(At(image, w - 1, y), QVPalette::kFrameColor);
+    }
+    for (int x : {8, w / 2, w - 9}) {
+        QCOMPARE(At(image, x, 0), QVPalette::kFrameColor);
+        QCOMPARE(At(image, x, h - 1), QVPalette::kFrameColor);
+    }
+    // The strip: red from its first row to its last, at both ends, the frame
+    // above and below it; the title in white.
+    const auto red = [](const QColor& pixel) {
+        return pixel.red() >= 100 && pixel.green() == 0 && pixel.blue() == 0;
+    };
+    for (int x : {2, w - 3}) {
+        QVERIFY(!red(At(image, x, stripTop - 1)));
+        for (int y = stripTop; y <= stripBottom; ++y)
+            QVERIFY2(red(At(image, x, y)), qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        QVERIFY(!red(At(image, x, stripBottom + 1)));
+    }
+    bool white = false;
+    for (int x = w / 4; x < 3 * w / 4 && !white; ++x)
+        for (int y = stripTop; y <= stripBottom && !white; ++y)
+            white = At(image, x, y) == QColor(Qt::white);
+    QVERIFY(white);
+
+    // Rows of three 35-pixel buttons centred in the 115-pixel row that starts
+    // 3 pixels inside the frame, below the strip and a 4-pixel gap.
+    const QToolButton* first = palette->ButtonForCommand(ID_TOOL_CIRCLE_STRETCH);
+    QCOMPARE(first->pos(), QPoint(frame.left() + 3 + (115 - 3 * 35) / 2,
+                                  frame.top() + QVPalette::kCaptionHeight + 4));
+    const QRect inside = palette->rect().marginsRemoved(frame);
+    for (int id = ID_TOOL_FIRST; id <= ID_UNZOOM; ++id)
+        QVERIFY2(inside.contains(palette->ButtonForCommand(id)->geometry()),
+                 qPrintable(QString::number(id)));
+
+    // Floating again: no frame, the plain face at the edges.
+    dock->setFloating(true);
+    QTRY_VERIFY(dock->isFloating());
+    QTRY_COMPARE(palette->size(), floating);
+    const QImage plain = palette->grab().toImage();
+    QCOMPARE(At(plain, 0, plain.height() / 2), QColor(237, 237, 237));
+    QCOMPARE(At(plain, plain.width() / 2, plain.height() - 1), QColor(237, 237, 237));
 }
 
 void LookTest::theWholeFloatingCaptionDrags_data()

@@ -489,6 +489,75 @@ private slots:
         QCOMPARE(palette->ButtonForCommand(33901)->pos(), QPoint(6, 0));
     }
 
+    void shadowFollowsItsOwner_data()
+    {
+        // What happens to the floating palette, one step after another:
+        // m move, c another column count (a new size), h hide, s show,
+        // d dock, f float again.
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("moved and resized") << "mcmc";
+        QTest::newRow("hidden and shown") << "hsmhms";
+        QTest::newRow("docked and floated") << "dmfm";
+        QTest::newRow("hidden while docked") << "dhfs";
+    }
+
+    // The shadow sits around the floating frame, 2 pixels out on three sides
+    // and 4 below, wherever it goes and whatever its size; it goes with it,
+    // and a docked palette casts none. It never takes the mouse.
+    void shadowFollowsItsOwner()
+    {
+        QFETCH(QString, steps);
+        QMainWindow window;
+        window.resize(800, 600);
+        auto* dock = new QVPaletteDock(&window);
+        window.addDockWidget(Qt::LeftDockWidgetArea, dock);
+        QList<QAction*> actions;
+        for (int id : kProgramList)
+            actions.append(id == kSeparator ? nullptr : Action(id));
+        dock->GetPalette()->setWindowTitle(kTitle);
+        dock->GetPalette()->SetActions(actions);
+        dock->GetPalette()->SetColumns(3);
+        window.show();
+        dock->setFloating(true);
+        dock->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dock));
+        const QVShadowWnd& shadow = dock->m_wndShadow;
+        QVERIFY(shadow.testAttribute(Qt::WA_TransparentForMouseEvents));
+        QVERIFY(shadow.windowFlags().testFlag(Qt::WindowTransparentForInput));
+        QCOMPARE(shadow.m_rcMargins, QMargins(2, 2, 2, 4));
+
+        QPoint place(120, 90);
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            const QSize before = dock->size();
+            switch (steps[i].toLatin1()) {
+            case 'm':
+                place += QPoint(37, 23);
+                dock->move(place);
+                break;
+            case 'c':
+                dock->OnColumnButton();
+                QCoreApplication::processEvents();
+                QVERIFY(dock->size() != before);
+                break;
+            case 'h': dock->hide(); break;
+            case 's': dock->show(); break;
+            case 'd': dock->setFloating(false); break;
+            case 'f':
+                dock->setFloating(true);
+                dock->move(place);
+                break;
+            default: QFAIL("no such step");
+            }
+            QCoreApplication::processEvents();
+            const QString after = steps.left(i + 1);
+            const bool casts = dock->isVisible() && dock->isFloating();
+            QVERIFY2(shadow.isVisible() == casts, qPrintable(after));
+            if (casts)
+                QVERIFY2(shadow.geometry() == dock->frameGeometry().marginsAdded(QMargins(2, 2, 2, 4)),
+                         qPrintable(after));
+        }
+    }
+
     void dockSizesItselfAndTellsThePaletteWhereItIs()
     {
         QMainWindow window;

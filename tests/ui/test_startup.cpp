@@ -6,6 +6,9 @@
 #include "app/CMorvaneApp.h"
 #include "app/QVCommandIds.h"
 #include "app/QVMessageBox.h"
+#include "bars/QVContextBar.h"
+#include "palette/QVPalette.h"
+#include "palette/QVPaletteDock.h"
 #include "view/CChildFrame.h"
 
 #include <QCommandLineParser>
@@ -26,6 +29,8 @@ private slots:
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
     void theCommandLineNamesThePictures();
+    void theBarLayoutComesBackAtTheNextStart_data();
+    void theBarLayoutComesBackAtTheNextStart();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -104,6 +109,85 @@ void StartupTest::theCommandLineNamesThePictures()
     QVERIFY(parser.parse({"morvane", "face.png", "/pics/other face.jpg"}));
     QCOMPARE(parser.positionalArguments(), (QStringList{"face.png", "/pics/other face.jpg"}));
     QVERIFY(!parser.isSet(QStringLiteral("help")));
+}
+
+void StartupTest::theBarLayoutComesBackAtTheNextStart_data()
+{
+    // What the user changes before leaving the program.
+    QTest::addColumn<bool>("hideContextBar");
+    QTest::addColumn<bool>("hidePalette");
+    QTest::addColumn<bool>("dockPalette"); // at the right edge
+    QTest::addColumn<bool>("movePalette"); // floating, somewhere else
+    QTest::newRow("nothing changed") << false << false << false << false;
+    QTest::newRow("context bar hidden") << true << false << false << false;
+    QTest::newRow("palette hidden") << false << true << false << false;
+    QTest::newRow("palette docked at the right") << false << false << true << false;
+    QTest::newRow("palette moved") << false << false << false << true;
+    QTest::newRow("palette docked, context bar hidden") << true << false << true << false;
+}
+
+// The bars as the user left them come back at the next start: visibility,
+// the palette docked or floating and where; its column count and the tool do
+// not, they start as always.
+void StartupTest::theBarLayoutComesBackAtTheNextStart()
+{
+    QFETCH(bool, hideContextBar);
+    QFETCH(bool, hidePalette);
+    QFETCH(bool, dockPalette);
+    QFETCH(bool, movePalette);
+    QSettings().remove(QStringLiteral("Workspace"));
+    QPoint floatingAt;
+    {
+        CMorvaneApp app;
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* main = app.MainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        QVPaletteDock* dock = main->m_wndPaletteDock;
+        QTRY_VERIFY(dock->isVisible() && dock->isFloating());
+        dock->GetPalette()->SetColumns(4);
+        main->OnToolCommand(ID_TOOL_BLUR);
+        if (dockPalette) {
+            main->addDockWidget(Qt::RightDockWidgetArea, dock);
+            dock->setFloating(false);
+            QTRY_VERIFY(!dock->isFloating());
+        }
+        if (movePalette) {
+            dock->move(dock->pos() + QPoint(211, 97));
+            QCoreApplication::processEvents();
+        }
+        floatingAt = dock->pos();
+        if (hideContextBar)
+            main->OnViewBar(ID_VIEW_CONTEXT_BAR);
+        if (hidePalette)
+            main->OnViewBar(ID_VIEW_PALETTE);
+        // Leaving the program as the user does: the main window closes.
+        QVERIFY(main->close());
+        app.ExitInstance();
+    }
+
+    CMorvaneApp app;
+    QVERIFY(app.InitInstance({}));
+    CMainFrame* main = app.MainFrame();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    QCoreApplication::processEvents();
+    QVPaletteDock* dock = main->m_wndPaletteDock;
+    QCOMPARE(main->m_wndContextBar->isVisible(), !hideContextBar);
+    QCOMPARE(dock->isVisible(), !hidePalette);
+    main->UpdateCommandStates();
+    QCOMPARE(main->Action(ID_VIEW_CONTEXT_BAR)->isChecked(), !hideContextBar);
+    QCOMPARE(main->Action(ID_VIEW_PALETTE)->isChecked(), !hidePalette);
+    QCOMPARE(dock->isFloating(), !dockPalette);
+    QCOMPARE(dock->GetPalette()->IsDocked(), dockPalette);
+    if (dockPalette)
+        QCOMPARE(main->dockWidgetArea(dock), Qt::RightDockWidgetArea);
+    else if (!hidePalette)
+        QCOMPARE(dock->pos(), floatingAt);
+    // The context bar stays at the top, the menu bar above it.
+    QCOMPARE(main->toolBarArea(main->m_wndContextBar), Qt::TopToolBarArea);
+    QCOMPARE(dock->GetPalette()->GetColumns(), int(CMainFrame::kPaletteColumns));
+    QCOMPARE(main->m_nCurrentTool, int(ID_TOOL_HAND));
+    QVERIFY(main->close());
+    app.ExitInstance();
 }
 
 QTEST_MAIN(StartupTest)
