@@ -103,6 +103,12 @@ bool CMorvaneView::IsWarpTool(int tool)
            tool == ID_TOOL_REGION_STRETCH || tool == ID_TOOL_REGION_SHRINK;
 }
 
+bool CMorvaneView::IsBrushTool(int tool)
+{
+    return IsWarpTool(tool) || tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR ||
+           tool == ID_TOOL_ERASER;
+}
+
 bool CMorvaneView::WarpRunning() const
 {
     return m_tool.m_bWarpReady && m_tool.m_pSource && m_tool.m_pTarget &&
@@ -459,15 +465,6 @@ void CMorvaneView::MarkCircle(QPoint centre)
     m_rcDirty |= QRect(centre.x() - reach, centre.y() - reach, 2 * reach + 1, 2 * reach + 1);
 }
 
-void CMorvaneView::MarkImageSquare(int column, int row, int radius)
-{
-    // Rows count from the bottom: the square's top row on screen is row + radius.
-    const QPoint a = ImageToWindow(column - radius, row + radius);
-    const QPoint b = ImageToWindow(column + radius, row - radius);
-    const int margin = Trunc(m_dZoom) + 2;
-    m_rcDirty |= QRect(a, b).normalized().adjusted(-margin, -margin, margin, margin);
-}
-
 void CMorvaneView::MarkImageRect(const QVRect& rect)
 {
     if (rect.IsEmpty())
@@ -550,9 +547,7 @@ void CMorvaneView::mousePressEvent(QMouseEvent* event)
     else
         return;
     // The brush tools mark what they changed; other tools repaint it all.
-    const int tool = CurrentTool();
-    if (!m_bAfter || !(IsWarpTool(tool) || tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR ||
-                       tool == ID_TOOL_ERASER))
+    if (!m_bAfter || !IsBrushTool(CurrentTool()))
         MarkAll();
     FlushRedraw();
 }
@@ -574,9 +569,7 @@ void CMorvaneView::mouseReleaseEvent(QMouseEvent* event)
     const QPoint position = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
         OnLButtonUp(position);
-        const int tool = CurrentTool();
-        if (!m_bAfter || !(IsWarpTool(tool) || tool == ID_TOOL_COPY || tool == ID_TOOL_BLUR ||
-                           tool == ID_TOOL_ERASER))
+        if (!m_bAfter || !IsBrushTool(CurrentTool()))
             MarkAll();
         FlushRedraw();
     } else if (event->button() == Qt::RightButton) {
@@ -687,9 +680,9 @@ void CMorvaneView::OnMouseMove(QPoint position, bool buttonDown)
         if (buttonDown && WarpRunning()) {
             // The brush circle stays where the stroke began.
             if (m_tool.Warp(ip.x(), ip.y())) {
-                m_rcShowDirty = QVUnite(m_rcShowDirty, m_tool.WarpRect());
-                MarkImageSquare(int(m_tool.m_warp.m_dCenterX), int(m_tool.m_warp.m_dCenterY),
-                                int(m_tool.m_warp.m_dRadius));
+                const QVRect square = m_tool.WarpRect();
+                m_rcShowDirty = QVUnite(m_rcShowDirty, square);
+                MarkImageRect(square);
             }
         } else if (WarpRunning()) {
             // The release happened elsewhere: the stroke ends here, unrecorded.

@@ -115,6 +115,9 @@ protected:
 
 private:
     static bool IsWarpTool(int tool);
+    // The tools that change the picture under the brush (warps, copy, blur,
+    // eraser): they mark what they change for repainting.
+    static bool IsBrushTool(int tool);
     // The picture this view shows: the before-image or the after-image.
     const QVDIB* ShownImage() const;
     QVDIB* Before() const;
@@ -141,9 +144,8 @@ private:
     void SetToolCursor();
     void DrawBrushCircle(QPainter& painter) const;
     // What a mouse message changed on screen, repainted at its end: the
-    // brush circle around a client point, a square of the picture, or all.
+    // brush circle around a client point, a rectangle of the picture, or all.
     void MarkCircle(QPoint centre);
-    void MarkImageSquare(int column, int row, int radius);
     void MarkImageRect(const QVRect& rect);
     void MarkAll() { m_bDirtyAll = true; }
     void FlushRedraw();
