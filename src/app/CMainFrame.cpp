@@ -398,9 +398,12 @@ void CMainFrame::FillRecentFiles(QMenu* menu, QAction* before)
 
 void CMainFrame::FillWindowList(QMenu* menu)
 {
-    for (QAction* action : menu->actions())
-        if (action->property("documentWindow").isValid())
-            menu->removeAction(action), action->deleteLater();
+    for (QAction* action : menu->actions()) {
+        if (action->property("documentWindow").isValid()) {
+            menu->removeAction(action);
+            action->deleteLater();
+        }
+    }
     // Numbered in the order they were opened; the active one checked.
     const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
     for (int i = 0; i < windows.size(); ++i) {
