@@ -379,6 +379,33 @@ TEST(HistoryTiles, ThePoolHandsOutSeparateBlocksAndGivesChunksBack)
     EXPECT_LE(QVTilePool::GetChunkCount(), chunks + 1);
 }
 
+// A session opens pictures of many sizes one after another, and several stay
+// open at once: each size's tiles (whole, right column, top row, corner) take
+// block sizes of their own, and every history still records its steps.
+TEST(HistoryTiles, PicturesOfManySizesAreAllRecorded)
+{
+    const auto record = [](QVUndoRedo& history, QVDIB& picture, int i) {
+        MakePicture(picture, 300 + 37 * i, 200 + 23 * i, Busy);
+        if (!history.Add(&picture))
+            return false;
+        const QVRect changed{10, 10, 90, 70};
+        Paint(picture, changed, uint8_t(i));
+        return history.Add(&picture, std::span<const QVRect>(&changed, 1)) &&
+               SamePixels(*Picture(history.GetSnapshot(1)), picture);
+    };
+    // One after another, each history gone before the next picture.
+    for (int i = 0; i < 24; ++i) {
+        QVDIB picture;
+        QVUndoRedo history;
+        EXPECT_TRUE(record(history, picture, i)) << "picture " << i;
+    }
+    // Held together: more block sizes at once than the pool serves.
+    std::vector<QVDIB> pictures(12);
+    std::vector<QVUndoRedo> histories(12);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_TRUE(record(histories[size_t(i)], pictures[size_t(i)], 30 + i)) << "picture " << i;
+}
+
 // ---- the same pictures as whole copies -------------------------------------------
 
 // The history as it was specified: a list of whole copies, capacity 10.

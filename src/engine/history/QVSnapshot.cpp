@@ -32,8 +32,14 @@ struct QVSnapshot::Tile
 QVSnapshot::Tile* QVSnapshot::NewTile(size_t bytes)
 {
     const size_t size = sizeof(Tile) + bytes;
-    const bool pooled = !g_allocate && size <= QVTilePool::kMaxBlock;
-    auto* tile = static_cast<Tile*>(pooled ? QVTilePool::Allocate(size) : Allocate(size));
+    bool pooled = !g_allocate && size <= QVTilePool::kMaxBlock;
+    auto* tile = static_cast<Tile*>(pooled ? QVTilePool::Allocate(size) : nullptr);
+    if (!tile) {
+        // Too large for the pool, a test's allocator, or a pool that serves
+        // other sizes just now.
+        pooled = false;
+        tile = static_cast<Tile*>(Allocate(size));
+    }
     if (!tile)
         return nullptr;
     tile->nRefs = 0;

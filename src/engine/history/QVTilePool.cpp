@@ -43,11 +43,14 @@ struct Chunk
 
 constexpr size_t kHeaderBytes = (sizeof(Chunk) + kBlockAlign - 1) & ~(kBlockAlign - 1);
 
-// The chunks of one block size that have a free block, most recent first.
+// The chunks of one block size that have a free block, most recent first. A
+// class whose last chunk has gone is free for another size: pictures of many
+// sizes come and go in one session.
 struct SizeClass
 {
-    size_t nBlock;
+    size_t nBlock; // 0: free
     Chunk* pPartial;
+    size_t nChunks; // chunks of this size, full ones included
 };
 
 std::mutex g_lock;
@@ -122,15 +125,16 @@ void LinkFirst(Chunk* chunk)
 
 SizeClass* ClassFor(size_t block)
 {
+    SizeClass* free = nullptr;
     for (SizeClass& c : g_classes) {
         if (c.nBlock == block)
             return &c;
-        if (c.nBlock == 0) {
-            c.nBlock = block;
-            return &c;
-        }
+        if (c.nBlock == 0 && !free)
+            free = &c;
     }
-    return nullptr;
+    if (free)
+        free->nBlock = block;
+    return free;
 }
 
 } // namespace
@@ -158,6 +162,7 @@ void* QVTilePool::Allocate(size_t size)
         }
         *chunk = Chunk{nullptr, nullptr, sizeClass, 0, nullptr,
                        reinterpret_cast<uint8_t*>(chunk) + kHeaderBytes};
+        ++sizeClass->nChunks;
         QV_POISON(chunk->pFresh, size_t(ChunkEnd(chunk) - chunk->pFresh));
         LinkFirst(chunk);
     }
@@ -196,6 +201,8 @@ void QVTilePool::Release(void* block)
     if (chunk->nUsed > 0)
         return;
     Unlink(chunk);
+    if (--chunk->pClass->nChunks == 0)
+        chunk->pClass->nBlock = 0;
     if (g_pSpare)
         UnmapChunk(g_pSpare);
     g_pSpare = chunk;

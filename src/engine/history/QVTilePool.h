@@ -16,7 +16,9 @@ public:
     // Block sizes the pool serves; larger blocks come from the C library.
     static constexpr size_t kMaxBlock = size_t(64) << 10;
 
-    // A block of at least size bytes; nullptr when memory runs out.
+    // A block of at least size bytes; nullptr when memory runs out, or when
+    // blocks of 16 other sizes are in use (the caller then takes the C
+    // library's heap).
     static void* Allocate(size_t size);
     // A block from Allocate, or nullptr.
     static void Release(void* block);
