@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -240,6 +241,16 @@ TEST_F(FileChecks, HostileHeadersAreRefusedCheaply)
         {"strip-past-the-end.tif", GreyTiff(16000, 16000, 1, QByteArray(64, '\0'), 16000u * 16000u)},
         {"tiny-deflate-strip.tif", GreyTiff(16000, 16000, 8, qCompress(QByteArray(4096, '\0')).mid(4),
                                             uint32_t(qCompress(QByteArray(4096, '\0')).size() - 4))},
+        // Strip arrays of a type that has no size, four billion entries long.
+        {"unknown-type-strips.tif", [] {
+             QByteArray tiff = GreyTiff(64, 64, 1, QByteArray(64 * 64, '\0'), 64 * 64);
+             for (const int entry : {5, 8}) { // strip offsets, strip byte counts
+                 char* at = tiff.data() + 8 + 2 + 12 * entry;
+                 qToLittleEndian<quint16>(99, at + 2);
+                 qToLittleEndian<quint32>(4000000000u, at + 4);
+             }
+             return tiff;
+         }()},
     };
     for (const NamedFile& file : hostile) {
         SCOPED_TRACE(file.name);

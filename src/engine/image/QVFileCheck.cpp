@@ -411,6 +411,13 @@ bool CheckTiff(const Bytes& file)
         // otherwise allocate it at the claimed length).
         if (TiffTypeSize(entry.type) != 0 && !file.Has(entry.valueAt, bytes))
             return false;
+        // Strips and tiles are found through these arrays: of a type without
+        // a size they say nothing, and a count of billions would keep the
+        // check below walking them for minutes.
+        const bool array = tag == tags[kStripOffsets] || tag == tags[kStripCounts] ||
+                           tag == tags[kTileOffsets] || tag == tags[kTileCounts];
+        if (array && TiffTypeSize(entry.type) == 0)
+            return false;
     }
     if (!found[kWidth].present || !found[kHeight].present)
         return false; // the reader refuses it in any case
