@@ -13,14 +13,13 @@ QVFreeMemorySource& Source()
 
 std::optional<int64_t> KernelMemAvailable()
 {
-    // A file of the kernel's own making: its size reads as 0, so it is read
-    // line by line until the entry.
+    // A file of the kernel's own making: its size reads as 0 and QFile takes
+    // it for empty at once, so it is read whole, to the end of the data.
     QFile meminfo(QStringLiteral("/proc/meminfo"));
     if (!meminfo.open(QIODevice::ReadOnly | QIODevice::Text))
         return std::nullopt;
     static constexpr char kEntry[] = "MemAvailable:";
-    while (!meminfo.atEnd()) {
-        const QByteArray line = meminfo.readLine();
+    for (const QByteArray& line : meminfo.readAll().split('\n')) {
         if (!line.startsWith(kEntry))
             continue;
         // "MemAvailable:   12345678 kB"

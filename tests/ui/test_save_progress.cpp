@@ -13,6 +13,8 @@
 #include "view/CChildFrame.h"
 #include "view/CMorvaneView.h"
 
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -97,6 +99,7 @@ private slots:
     void aCancelledExportNamesWhatItWrote_data();
     void aCancelledExportNamesWhatItWrote();
     void anExportBeyondTheFreeMemoryWritesNothing();
+    void theKernelTellsTheFreeMemory();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -445,6 +448,17 @@ void SaveProgressTest::anExportBeyondTheFreeMemoryWritesNothing()
     QCOMPARE(m_messages[0].text, QStringLiteral("Export successfully !"));
     QCOMPARE(Listing(Output(QString())),
              (QStringList{"face @After.BMP", "face @Before.BMP", "face @Combined.BMP"}));
+}
+
+// Without a source of its own the figure is the kernel's: a machine running
+// these tests has some memory free, and no more than it has in all.
+void SaveProgressTest::theKernelTellsTheFreeMemory()
+{
+    QVSetFreeMemorySource({});
+    const std::optional<int64_t> free = QVFreeMemory();
+    QVERIFY(free.has_value());
+    QVERIFY(*free > 0);
+    QVERIFY(*free <= int64_t(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGESIZE));
 }
 
 QTEST_MAIN(SaveProgressTest)
