@@ -5,6 +5,7 @@
 #include "CMorvaneDoc.h"
 
 #include "engine/export/ExportImage.h"
+#include "engine/image/QVColorQuantizer.h"
 #include "QVBackgroundTask.h"
 #include "QVDocManager.h"
 #include "QVExportDlg.h"
@@ -48,7 +49,7 @@ int64_t PictureBytes(int width, int height)
 // words); once the picture is released, the copy and the size estimate's
 // samples; then the copy and what the encoder makes of it in turn: Qt's BMP
 // writer converts the whole picture to 32 bits a pixel first, the GIF writer
-// keeps a colour index for every pixel.
+// keeps a colour index for every pixel and the tables of its colour reduction.
 int64_t WritingBytes(int width, int height, const QString& type)
 {
     const int64_t picture = PictureBytes(width, height);
@@ -59,7 +60,7 @@ int64_t WritingBytes(int width, int height, const QString& type)
     if (type.compare(QLatin1String("BMP"), Qt::CaseInsensitive) == 0)
         encoder = int64_t(width) * height * 4;
     else if (type.compare(QLatin1String("GIF"), Qt::CaseInsensitive) == 0)
-        encoder = int64_t(width) * height;
+        encoder = int64_t(width) * height + QVQuantizerWorkingBytes(int64_t(width) * height);
     return std::max({picture + copy, copy + copy * kEstimateSampleShareOver32 / 32, copy + encoder});
 }
 

@@ -473,11 +473,7 @@ bool ReducedPalette(const uint8_t* rgb, int width, int height, size_t stride,
     // The coarse cells of Wu's cube gather the fine ones. A fine cell's
     // pixels are counted at its mean for the squares: they lie within a
     // level of it, which changes no choice of Wu's.
-    // The moments (6 MB) are kept from one save to the next, zeroed each
-    // time: fresh zeroed memory costs a page fault for every 4 KB.
-    thread_local WuMoments m(size_t(kWuLuma) * kWuChroma * kWuChroma);
-    for (std::vector<double>* moment : {&m.weight, &m.red, &m.green, &m.blue, &m.squares})
-        std::fill(moment->begin(), moment->end(), 0.0);
+    WuMoments m(size_t(kWuLuma) * kWuChroma * kWuChroma);
     for (const Weighted& cell : fine) {
         const double n = double(cell.count);
         const double r = double(cell.red) / n, g = double(cell.green) / n, b = double(cell.blue) / n;
@@ -567,4 +563,18 @@ bool QVQuantizeColours(const uint8_t* rgb, int width, int height, size_t stride,
     } catch (const std::bad_alloc&) {
         return false;
     }
+}
+
+int64_t QVQuantizerWorkingBytes(int64_t pixels)
+{
+    const int64_t mapCells = int64_t(1) << (3 * kMapBits);
+    const int64_t cells = std::clamp<int64_t>(pixels, 0, mapCells);
+    const int64_t table = mapCells * int64_t(sizeof(uint32_t));
+    const int64_t moments = 5 * int64_t(kWuLuma) * kWuChroma * kWuChroma * int64_t(sizeof(double));
+    // Per occupied fine cell: its counts and where it is (twice over while
+    // their vectors grow), its sums, and k-means' mean and owner.
+    const int64_t perCell = 2 * int64_t(sizeof(FineCell) + sizeof(uint32_t)) +
+                            int64_t(sizeof(Weighted)) + int64_t(sizeof(std::array<float, 3>)) +
+                            int64_t(sizeof(uint32_t));
+    return table + moments + cells * perCell;
 }

@@ -24,3 +24,8 @@ struct QVPaletteEntry
 [[nodiscard]] bool QVQuantizeColours(const uint8_t* rgb, int width, int height, size_t stride,
                                      std::vector<uint8_t>& indices,
                                      std::array<QVPaletteEntry, 256>& palette, int& colours);
+
+// The most memory QVQuantizeColours takes for a picture of `pixels` pixels,
+// beside the picture and the indices it fills: its tables, and the cells of
+// colour it finds (at most one a pixel, at most two million).
+int64_t QVQuantizerWorkingBytes(int64_t pixels);
