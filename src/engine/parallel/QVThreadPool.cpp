@@ -79,7 +79,7 @@ void QVThreadPool::Run(int begin, int end, int64_t workPerRow, ChunkFunction fun
     const int64_t chunkRows = std::max(minRows, (rows + perThread - 1) / perThread);
     const int64_t chunks = (rows + chunkRows - 1) / chunkRows;
 
-    if (threads <= 1 || chunks <= 1 || !m_submit.try_lock()) {
+    if (threads <= 1 || chunks <= 1 || m_busy.exchange(true, std::memory_order_acquire)) {
         QVClearUpperVectorState();
         function(body, begin, end);
         return;
@@ -109,7 +109,7 @@ void QVThreadPool::Run(int begin, int end, int64_t workPerRow, ChunkFunction fun
         m_open = false;
         m_done.wait(lock, [this] { return m_active == 0; });
     }
-    m_submit.unlock();
+    m_busy.store(false, std::memory_order_release);
 }
 
 void QVThreadPool::RunChunks()

@@ -66,8 +66,10 @@ private:
     std::atomic<int> m_threadLimit{0};
     std::atomic<int64_t> m_minChunkWork{0};
 
-    // One job at a time; a caller that cannot take this runs its job alone.
-    std::mutex m_submit;
+    // One job at a time; a caller that finds it taken runs its job alone. A
+    // flag, not a mutex: a chunk's own call must see it taken too, and a
+    // thread may not try a mutex it holds.
+    std::atomic<bool> m_busy{false};
 
     // The job, written under m_mutex before the workers are woken.
     std::mutex m_mutex;
