@@ -28,15 +28,6 @@ constexpr int kMaxLoopRadius = 1 << 25;
 // whole row of a brush of radius 1024.
 constexpr int kRunPixels = 2048;
 
-// Columns max(0, x - r) .. min(x + r, width) and the same for rows, half-open.
-QVRect BrushSquare(int x, int y, int radius, int width, int height)
-{
-    return QVRect{int(std::max<int64_t>(0, int64_t(x) - radius)),
-                  int(std::max<int64_t>(0, int64_t(y) - radius)),
-                  int(std::min<int64_t>(int64_t(x) + radius, width)),
-                  int(std::min<int64_t>(int64_t(y) + radius, height))};
-}
-
 // Distance from the brush centre, the squares summed as integers.
 double Distance(int x, int y, int px, int py)
 {
@@ -394,7 +385,7 @@ bool QVTool::CaptureCopy(QVDIB* source, int radius, int x, int y)
     if (radius > INT32_MAX / 2 || !m_dibCopy.Create(2 * radius, 2 * radius, bits))
         return false;
 
-    const QVRect square = BrushSquare(x, y, radius, source->GetWidth(), source->GetHeight());
+    const QVRect square = BrushRect(source, radius, x, y);
     m_rcCopy = QVRect{square.left - x + radius, square.top - y + radius,
                       square.right - x + radius, square.bottom - y + radius};
     m_bCopyReady = true;
@@ -430,7 +421,7 @@ bool QVTool::PasteCopy(QVDIB* target, int x, int y)
     job.target = target->GetBits();
     job.stride = size_t(target->GetStride());
     job.bytes = target->GetBitCount() / 8;
-    job.square = BrushSquare(x, y, radius, target->GetWidth(), target->GetHeight());
+    job.square = BrushRect(target, radius, x, y);
     job.copied = m_rcCopy;
     job.x = x;
     job.y = y;
@@ -452,7 +443,7 @@ bool QVTool::Erase(int radius, QVDIB* before, QVDIB* target, int x, int y)
     job.target = target->GetBits();
     job.stride = size_t(before->GetStride());
     job.bytes = before->GetBitCount() / 8;
-    job.square = BrushSquare(x, y, radius, before->GetWidth(), before->GetHeight());
+    job.square = BrushRect(before, radius, x, y);
     job.x = x;
     job.y = y;
     job.radius = radius;
@@ -464,7 +455,7 @@ bool QVTool::Blur(int radius, QVDIB* target, int x, int y)
 {
     if (!target || radius <= 0 || !target->IsInside(x, y))
         return false;
-    const QVRect square = BrushSquare(x, y, radius, target->GetWidth(), target->GetHeight());
+    const QVRect square = BrushRect(target, radius, x, y);
     // Every output pixel is computed from unfiltered neighbours, so the result
     // goes to a scratch picture first.
     QVDIB scratch;

@@ -1,5 +1,5 @@
 // The squares the tools of QVTool write, for callers that copy only what
-// changed. Each follows the bounds its operation computes.
+// changed: the brushes write exactly BrushRect, the warp follows its bounds.
 
 #include "QVTool.h"
 
@@ -8,6 +8,7 @@
 
 QVRect QVTool::BrushRect(const QVDIB* picture, int radius, int x, int y)
 {
+    // Columns max(0, x - r) .. min(x + r, width) and the same for rows, half-open.
     if (!picture || radius <= 0 || !picture->IsInside(x, y))
         return QVRect{};
     return QVRect{int(std::max<int64_t>(0, int64_t(x) - radius)),
