@@ -4,18 +4,6 @@
 #include "engine/parallel/QVThreadPool.h"
 #include "engine/warp/QVWarpRows.h"
 
-#include <algorithm>
-
-namespace {
-
-// Truncation toward zero of a square bound, clamped into [0, limit].
-int Bound(double value, int limit)
-{
-    const double clamped = std::clamp(value, -1.0, double(limit));
-    return std::clamp(int(clamped), 0, limit);
-}
-
-} // namespace
 
 bool QVTool::BeginWarp(QVDIB* source, QVDIB* target, int radius, int mode,
                        const QVClosedCurve* regionPath, int combine, int cover, int x, int y)
@@ -49,14 +37,9 @@ bool QVTool::Warp(int x, int y)
     if (!m_warp.Update(x, y))
         return false; // outside the circle: the last rendering stays
 
-    const int width = m_pSource->GetWidth();
-    const int height = m_pSource->GetHeight();
-    const double cx = m_warp.m_dCenterX, cy = m_warp.m_dCenterY, r = m_warp.m_dRadius;
-    const int columnFrom = std::max(0, Bound(cx - r, width));
-    const int columnTo = std::min(Bound(cx + r, width), width);
-    const int rowFrom = std::max(0, Bound(cy - r, height));
-    const int rowTo = std::min(Bound(cy + r, height), height);
-    WarpRows(rowFrom, rowTo, columnFrom, columnTo);
+    // The square the view copies back is the one rendered.
+    const QVRect square = WarpRect();
+    WarpRows(square.top, square.bottom, square.left, square.right);
     return true;
 }
 

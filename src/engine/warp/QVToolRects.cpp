@@ -1,5 +1,5 @@
 // The squares the tools of QVTool write, for callers that copy only what
-// changed: the brushes write exactly BrushRect, the warp follows its bounds.
+// changed: the brushes and the warp write exactly these.
 
 #include "QVTool.h"
 
@@ -30,7 +30,7 @@ QVRect QVTool::WarpRect() const
     if (!m_bWarpReady || !m_pSource || !m_pTarget || m_nState != TOOL_WARPING)
         return QVRect{};
     // The centre and radius are doubles: the bounds truncate toward zero and
-    // are clamped into the picture, as Warp clamps them.
+    // are clamped into the picture. Warp renders exactly this square.
     const auto bound = [](double value, int limit) {
         return std::clamp(int(std::clamp(value, -1.0, double(limit))), 0, limit);
     };
