@@ -27,11 +27,6 @@ public:
     // done of total; a total of 0 (how far is not known yet) shows a busy bar.
     // The bar reaches its end only when the dialog goes.
     void SetProgress(int64_t done, int64_t total);
-    bool IsCancelRequested() const { return m_bCancelRequested; }
-
-    QProgressBar* Bar() const { return m_pBar; }
-    QPushButton* CancelButton() const { return m_pCancel; }
-    QLabel* Label() const { return m_pLabel; }
 
 public slots:
     void reject() override;

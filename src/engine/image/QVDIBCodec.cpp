@@ -287,12 +287,11 @@ bool QVDIB::SaveImageToFile(const QImage& picture, const QString& path, const QV
 
 namespace {
 
-// Counts what an encoder writes and keeps none of it.
+// Measures the file an encoder writes and keeps none of it.
 class CountingDevice : public QIODevice
 {
 public:
     CountingDevice() { (void)open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
-    qint64 Count() const { return m_nCount; }
     bool isSequential() const override { return false; }
     qint64 size() const override { return m_nSize; }
 
@@ -300,14 +299,13 @@ protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char*, qint64 size) override
     {
-        // Encoders that seek back to patch a header (TIFF) write those bytes twice.
+        // Encoders that seek back to patch a header (TIFF) write those bytes
+        // twice: the file is as long as its furthest write.
         m_nSize = std::max(m_nSize, pos() + size);
-        m_nCount += size;
         return size;
     }
 
 private:
-    qint64 m_nCount = 0;
     qint64 m_nSize = 0;
 };
 

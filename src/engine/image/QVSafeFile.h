@@ -34,7 +34,6 @@ public:
     [[nodiscard]] bool Commit();
     // Removes the temporary; the target stays as it was.
     void Discard();
-    bool Failed() const { return m_bFailed; }
 
     // The start of the names our temporaries for a file of this name get
     // (everything but the six random characters).
