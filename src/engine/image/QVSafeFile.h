@@ -27,7 +27,7 @@ public:
     QVSafeFile& operator=(const QVSafeFile&) = delete;
 
     // Creates the temporary; false when it cannot be (no such folder, a folder
-    // of that name, no permission).
+    // of that name, a target marked read-only, no permission).
     [[nodiscard]] bool Open();
     // Syncs the temporary and moves it over the target; false, with the target
     // untouched, when any write failed or the sync or the move fails.
