@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/history/QVSnapshot.h"
 #include "engine/image/QVDIB.h"
 #include "engine/image/QVRect.h"
 
@@ -16,8 +17,9 @@
 // Makes target's pixels equal to source's, writing only the blocks of
 // kCompareBlock x kCompareBlock pixels where they differ, and appends those
 // blocks to changed. False, copying nothing, when either picture is empty or
-// their geometries differ.
-inline constexpr int kCompareBlock = 64;
+// their geometries differ. The blocks are the history's tiles, so a step
+// recorded from them copies whole tiles.
+inline constexpr int kCompareBlock = QVSnapshot::kTileSize;
 [[nodiscard]] bool QVCopyDifferences(const QVDIB& source, QVDIB& target,
                                      std::vector<QVRect>& changed);
 
